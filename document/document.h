@@ -1,0 +1,132 @@
+#pragma once
+
+#include "graph_entry.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace velquor {
+
+inline constexpr int MaxEntries = 100;
+inline constexpr std::int32_t DefaultGridColor = 8421504; // 0x808080
+
+// The document settings, each held exactly as its control shows it.
+enum class Setting {
+    Accuracy, // "[Accuracy]", text of EditAccuracy
+    TempAccuracy, // "[TempAccuracy]", text of EditTempAccuracy
+    CheckScale, // "[CheckScale]", grid switch
+    Interval, // "[Interval]", vertical grid interval text
+    Interval2, // "[Interval2]", horizontal grid interval text
+    BackgroundColor, // "[BackgroundColor]"
+    Ratio, // "[ratio]", text of Edit1
+    MainLineColor, // "[MainLineColor]"
+    MainLineWidth, // "[MainLineWidth]", text of the spin edit
+    ValA, // "[A]", text of val_a
+    ValB, // "[B]", text of val_b
+    AInterval, // "[AInterval]", step text of a
+    BInterval, // "[BInterval]", step text of b
+    Animate, // "[Animate]", text of aniedit
+    CheckDegree, // "[CheckDegree]", degree mode (CheckBox1)
+    OtherFunction, // "[OtherFunction]", check mark of N23
+};
+
+struct DocumentSettings {
+    std::string accuracy = "1";
+    std::string tempAccuracy = "20";
+    bool checkScale = true;
+    std::string interval = "1.0";
+    std::string interval2 = "1.0";
+    std::int32_t backgroundColor = 0;
+    std::string ratio = "1";
+    std::int32_t mainLineColor = DefaultGridColor;
+    std::string mainLineWidth = "1";
+    std::string valA = "0";
+    std::string valB = "0";
+    std::string aInterval = "1";
+    std::string bInterval = "1";
+    std::string animate = "40";
+    bool checkDegree = false;
+    bool otherFunction = true;
+
+    bool operator==(const DocumentSettings&) const = default;
+};
+
+// How the document reaches the application without knowing it. Every hook may be empty.
+struct DocumentHooks {
+    // A setting's value changed (never called when the new value equals the old one).
+    std::function<void(Setting)> settingChanged;
+    // The view state (CX, CY, Zoom) was set by the document itself (degree auto settings, load).
+    std::function<void()> viewChanged;
+    // The degree box was ticked while clear: "縦横比・目盛などの設定も最適に自動設定しますか？".
+    // Returns true for "はい(&Y)". Without a hook the answer is "いいえ(&N)".
+    std::function<bool()> askDegreeAutoSettings;
+    // After "はい(&Y)" has replaced ratio, intervals and Zoom: the track bar goes to 1 and the
+    // plot is redrawn by the application.
+    std::function<void()> degreeAutoSettingsApplied;
+};
+
+// The one document: the 100-slot entry table, the settings, the view and the file name.
+class Document {
+public:
+    Document() = default;
+    explicit Document(DocumentHooks hooks)
+        : m_hooks(std::move(hooks))
+    {
+    }
+
+    void setHooks(DocumentHooks hooks) { m_hooks = std::move(hooks); }
+    const DocumentHooks& hooks() const { return m_hooks; }
+
+    // --- the entry table; slots are counted from 0 here, from 1 in the graph list ---
+    const std::array<GraphEntry, MaxEntries>& entries() const { return m_entries; }
+    const GraphEntry& entry(int slot) const { return m_entries.at(static_cast<std::size_t>(slot)); }
+    GraphEntry& entry(int slot) { return m_entries.at(static_cast<std::size_t>(slot)); }
+    std::int32_t graphCount() const { return m_graphCount; }
+
+    // Appends the empty record at slot graphCount and returns that slot.
+    // Throws Error with the table-full message when all 100 slots are in use.
+    int appendEntry();
+    int appendEntry(const GraphEntry& entry);
+    void markDeleted(int slot); // deleted := -1, visible := 0
+    void exchangeEntries(int slotA, int slotB); // all eleven fields
+    void clearEntries(); // graphCount := 0, every slot the empty record
+    int liveEntryCount() const;
+
+    // --- settings (setters report a change only when the value differs) ---
+    const DocumentSettings& settings() const { return m_settings; }
+    void setText(Setting which, const std::string& text); // text-valued settings
+    void setFlag(Setting which, bool value); // CheckScale, CheckDegree, OtherFunction
+    void setColor(Setting which, std::int32_t color); // BackgroundColor, MainLineColor
+    // Ticking CheckDegree while clear asks the degree question through the hooks; on "はい(&Y)"
+    // ratio := "90", Interval := "1", Interval2 := "90", Zoom := 1, then degreeAutoSettingsApplied.
+
+    // --- view state (surface pixels of the origin, pixels per plot unit) ---
+    std::int32_t CX = 0;
+    std::int32_t CY = 0;
+    std::int32_t Zoom = 25;
+
+    // --- file name (empty when never saved) ---
+    const std::string& fileName() const { return m_fileName; }
+    void setFileName(std::string path) { m_fileName = std::move(path); }
+
+    // Start-up initialisation of view and table (New's step 6 without the list and redraw):
+    // Zoom := 25, CX, CY := the centre of a surface of the given size (ties to even), table emptied.
+    void initialiseView(int surfaceWidth, int surfaceHeight);
+    // New, steps 2 to 6 (the up-down and the redraw belong to the application).
+    void resetForNew(int surfaceWidth, int surfaceHeight);
+
+private:
+    DocumentHooks m_hooks;
+    std::array<GraphEntry, MaxEntries> m_entries {};
+    std::int32_t m_graphCount = 0;
+    DocumentSettings m_settings;
+    std::string m_fileName;
+};
+
+// The naming rule of the add and edit flows: the name an edited graph gets.
+// nameWasFormula: the name equalled the old formula1 before the edit.
+std::string nameAfterEdit(const std::string& oldName, bool nameWasFormula, const std::string& newFormula1);
+
+} // namespace velquor

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "canvas.h"
+#include "keys.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace velquor {
+
+class Document;
+
+// What the redraw cycle shows outside the plot; the main window fills these in.
+struct PlotHooks {
+    std::function<void(int position)> setTrackBarPosition; // without running TrackBar1Change
+    std::function<void(const std::string& text)> setZoomText; // "25 %"
+    std::function<void(bool busy)> setBusyLamp; // red while drawing, black at rest; repaint now
+    std::function<int()> heldKeys; // the keyboard poller (a KeySet), polled in full screen
+};
+
+// The redraw cycle and the view's navigation: the state flags of the main window and the
+// handlers that drive them. The main window forwards its events here; tests call it directly.
+class PlotView {
+public:
+    PlotView(Document& document, Surface& surface, PlotHooks hooks = {});
+
+    // Draws the whole plot (grid unless trace mode, every visible curve, present).
+    // A grid failure (a ratio or interval that is not a number) throws Error, lamp left red.
+    void RedrawPlot();
+
+    // DXTimer1Timer: the 10 ms tick (settle counter, full-screen keys).
+    void tick();
+
+    void mouseDown(int x, int y); // any button
+    // leftOnly: the left button is the only one down and no Shift, Ctrl or Alt is held.
+    void mouseMove(int x, int y, bool leftOnly);
+    void mouseUp(); // any button
+    void TrackBar1Change(int position);
+    void backToOrigin(); // ToolButton1Click
+    void resized(); // FormResize, end of a splitter drag sets the counter too
+    void restoreSurface(); // DXDraw1RestoreSurface
+    void animate(); // N7Click: one progressive redraw
+    void toggleTraceMode(); // N10Click: no redraw
+    bool traceMode() const { return m_traceMode; }
+    // Restoring a stored position: ten animated steps, or one jump when !animated.
+    void moveToView(std::int32_t zoom, std::int32_t cx, std::int32_t cy, bool animated);
+
+    // State flags of the main window.
+    std::int32_t settleTicks = 0;
+    std::int32_t dragging = 0;
+    std::int32_t dragStartX = 0;
+    std::int32_t dragStartY = 0;
+    std::int32_t dragStartCX = 0;
+    std::int32_t dragStartCY = 0;
+    std::int32_t fullScreen = 0;
+    std::int32_t animating = 0;
+    std::int32_t suppressRedraw = 0;
+
+    Document& document() { return m_document; }
+    Surface& surface() { return m_surface.get(); }
+    void setSurface(Surface& surface) { m_surface = surface; }
+
+private:
+    Document& m_document;
+    std::reference_wrapper<Surface> m_surface;
+    PlotHooks m_hooks;
+    bool m_traceMode = false;
+};
+
+} // namespace velquor
