@@ -10,7 +10,8 @@ using Color = std::int32_t;
 
 // The plot canvas on the back surface. Pen, brush and font colour persist between uses.
 // Coordinates are surface pixels anywhere in the signed 32-bit range; drawing is clipped.
-class Canvas {
+class Canvas
+{
 public:
     virtual ~Canvas() = default;
     virtual void setPenColor(Color color) = 0;
@@ -20,12 +21,14 @@ public:
     virtual void fillRect(int left, int top, int right, int bottom) = 0; // right, bottom exclusive
     virtual void moveTo(int x, int y) = 0;
     virtual void lineTo(int x, int y) = 0; // the end point itself is not painted
-    virtual void textOut(int x, int y, std::string_view utf8) = 0; // opaque cell in the brush colour
+    virtual void textOut(int x, int y, std::string_view utf8)
+        = 0; // opaque cell in the brush colour
     virtual void release() = 0;
 };
 
 // The off-screen back surface of the plot control; its content persists between redraws.
-class Surface {
+class Surface
+{
 public:
     virtual ~Surface() = default;
     virtual Canvas& canvas() = 0;

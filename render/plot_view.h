@@ -12,22 +12,32 @@ namespace velquor {
 class Document;
 
 // What the redraw cycle shows outside the plot; the main window fills these in.
-struct PlotHooks {
+struct PlotHooks
+{
     std::function<void(int position)> setTrackBarPosition; // without running TrackBar1Change
     std::function<void(const std::string& text)> setZoomText; // "25 %"
     std::function<void(bool busy)> setBusyLamp; // red while drawing, black at rest; repaint now
     std::function<int()> heldKeys; // the keyboard poller (a KeySet), polled in full screen
+    // A curve could not be drawn and its entry was hidden (slot counted from 0): the graph
+    // list shows the new state.
+    std::function<void(int slot)> entryHidden;
 };
 
 // The redraw cycle and the view's navigation: the state flags of the main window and the
 // handlers that drive them. The main window forwards its events here; tests call it directly.
-class PlotView {
+class PlotView
+{
 public:
     PlotView(Document& document, Surface& surface, PlotHooks hooks = {});
 
     // Draws the whole plot (grid unless trace mode, every visible curve, present).
     // A grid failure (a ratio or interval that is not a number) throws Error, lamp left red.
+    // A curve that fails is hidden, with the message at (0, 0) presented at once.
     void RedrawPlot();
+
+    // FormCreate's part for the view: settle counter 0, Zoom 25, the origin at the centre of
+    // the surface, the table emptied. Draws nothing.
+    void initialiseView();
 
     // DXTimer1Timer: the 10 ms tick (settle counter, full-screen keys).
     void tick();
@@ -43,7 +53,8 @@ public:
     void animate(); // N7Click: one progressive redraw
     void toggleTraceMode(); // N10Click: no redraw
     bool traceMode() const { return m_traceMode; }
-    // Restoring a stored position: ten animated steps, or one jump when !animated.
+    // Restoring a stored position: ten animated steps (each sets the settle counter to 1 and
+    // redraws), or one jump with a single redraw when !animated.
     void moveToView(std::int32_t zoom, std::int32_t cx, std::int32_t cy, bool animated);
 
     // State flags of the main window.
@@ -56,12 +67,16 @@ public:
     std::int32_t fullScreen = 0;
     std::int32_t animating = 0;
     std::int32_t suppressRedraw = 0;
+    // The locale's decimal separator for the setting texts and the scale values.
+    char decimalPoint = '.';
 
     Document& document() { return m_document; }
     Surface& surface() { return m_surface.get(); }
     void setSurface(Surface& surface) { m_surface = surface; }
 
 private:
+    void drawCurves();
+
     Document& m_document;
     std::reference_wrapper<Surface> m_surface;
     PlotHooks m_hooks;

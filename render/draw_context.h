@@ -1,0 +1,57 @@
+#pragma once
+
+#include "calc/calc_data.h"
+#include "calc/ext.h"
+#include "render/canvas.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace velquor {
+
+class Document;
+struct GraphEntry;
+
+// What the grid pass and the curve drawers read besides the document: the surface they draw
+// on and the view controller's flags at the time of the redraw.
+struct DrawContext
+{
+    Document& document;
+    Surface& surface;
+    std::int32_t settleTicks = 0; // nonzero: function graphs use the coarse step
+    bool animating = false; // progressive drawing: present every so many drawn samples
+    char decimalPoint = '.'; // the locale's separator for the setting texts and scale values
+};
+
+// The message RedrawPlot writes at the top left when a curve could not be drawn.
+inline constexpr std::string_view CannotDrawMessage
+    = "描画できません。表示できないグラフを非表示にしました";
+
+// The evaluation request of one curve: a and b, the degree mode and, when formulas may call
+// other graphs, the first 50 Function entries in table order whose name differs from the
+// drawn entry's (hidden and deleted ones included).
+TCalcData buildRequest(const Document& document, const GraphEntry& drawn);
+
+// The vertical scale factor, full precision. Throws Error when the text is not a number.
+Ext readRatio(const DrawContext& context);
+
+// Throws the error a division by zero raises.
+[[noreturn]] void throwDivisionByZero();
+
+// The progressive drawing of one curve: while animating, after every drawn sample, the surface
+// is presented once more than Nearest(total / frames) samples have been drawn since the last
+// present (total: the surface width for function graphs, the divisions for the others).
+class ProgressiveDrawing
+{
+public:
+    ProgressiveDrawing(const DrawContext& context, Ext total);
+    // Throws Error when the frames text is not an integer or is 0.
+    void afterSample();
+
+private:
+    const DrawContext& m_context;
+    Ext m_total;
+    std::int64_t m_counter = 0;
+};
+
+} // namespace velquor

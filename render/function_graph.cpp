@@ -1,0 +1,88 @@
+#include "calc/error.h"
+#include "calc/evaluate.h"
+#include "calc/number_text.h"
+#include "document/document.h"
+#include "render/curve_drawers.h"
+#include "render/view_transform.h"
+
+#include <cstdlib>
+#include <limits>
+#include <optional>
+
+namespace velquor {
+namespace {
+
+    constexpr std::int64_t BandLimit = 3000;
+    // The previous row of a sample whose row does not fit: far from every row, so the next sample
+    // fails the jump test as it would after any row far outside the band.
+    constexpr std::int64_t FarRow = std::numeric_limits<std::int64_t>::max() / 4;
+
+    std::int32_t readStep(const DrawContext& context)
+    {
+        const DocumentSettings& settings = context.document.settings();
+        const std::string& text
+            = context.settleTicks == 0 ? settings.accuracy : settings.tempAccuracy;
+        const std::int32_t step = StrToInt(text);
+        // A step of 0 or below would never reach the right edge.
+        if (step < 1)
+            throw Error("The step '" + text + "' is not a positive integer");
+        return step;
+    }
+
+} // namespace
+
+void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
+{
+    Canvas& canvas = context.surface.canvas();
+    canvas.setPenColor(entry.color);
+    canvas.setPenWidth(entry.width);
+
+    const Document& document = context.document;
+    TCalcData request = buildRequest(document, entry);
+    const Ext ratio = readRatio(context);
+    const std::int32_t step = readStep(context);
+    if (document.Zoom == 0)
+        throwDivisionByZero();
+    const Ext zoom = document.Zoom;
+    const std::int32_t originColumn = document.CX;
+    const std::int32_t originRow = document.CY;
+    const int width = context.surface.width();
+    const int height = context.surface.height();
+
+    ProgressiveDrawing progressive(context, Ext(width));
+    request.formula = entry.formula1;
+    bool penUp = true;
+    std::optional<std::int64_t> previousRow; // the first sample has none to jump from
+    for (std::int64_t offset = -std::int64_t(originColumn); originColumn + offset <= width;
+         offset += step) {
+        const int column = static_cast<int>(originColumn + offset);
+        request.x = Ext(offset) / zoom;
+        const Ext y = Evaluate(request);
+        const bool noValue = y == NoValue;
+        const std::optional<std::int32_t> dy = noValue ? 0 : verticalOffset(y, zoom, ratio);
+        if (!dy) {
+            penUp = true;
+            previousRow = FarRow;
+            continue;
+        }
+        const std::int64_t row = std::int64_t(originRow) + *dy;
+        const bool accepted = std::llabs(row) < BandLimit
+            && (!previousRow || std::llabs(row - *previousRow) < height);
+        if (accepted) {
+            if (penUp)
+                canvas.moveTo(column, static_cast<int>(row));
+            if (!noValue)
+                canvas.lineTo(column, static_cast<int>(row));
+            progressive.afterSample();
+            penUp = false;
+        } else {
+            penUp = true;
+        }
+        previousRow = row;
+        if (noValue)
+            penUp = true;
+    }
+    canvas.release();
+}
+
+} // namespace velquor

@@ -1,0 +1,155 @@
+#include "calc/error.h"
+#include "calc/evaluate.h"
+#include "calc/number_text.h"
+#include "document/document.h"
+#include "render/curve_drawers.h"
+#include "render/view_transform.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+
+namespace velquor {
+namespace {
+
+    constexpr std::int32_t BandLimit = 3000;
+
+    // The samples p_i = from + i * step, i = 0 .. count - 1, of a parameter or polar curve.
+    struct ParameterRange
+    {
+        Ext from = 0;
+        Ext step = 0;
+        std::int64_t count = 0;
+
+        Ext at(std::int64_t index) const { return from + Ext(index) * step; }
+    };
+
+    // Nothing when the range ends before it starts (the curve is not drawn).
+    std::optional<ParameterRange> readRange(const DrawContext& context, const GraphEntry& entry)
+    {
+        const Ext from = StrToFloat(entry.rangeFrom, context.decimalPoint);
+        const Ext to = StrToFloat(entry.rangeTo, context.decimalPoint);
+        const Ext span = to - from;
+        if (span < 0)
+            return std::nullopt;
+        if (entry.divisions == 0)
+            throwDivisionByZero();
+        if (!std::isfinite(span))
+            throw Error("Floating point overflow");
+        ParameterRange range;
+        range.from = from;
+        range.step = span / Ext(entry.divisions);
+        range.count = entry.divisions < 0 ? 0 : std::int64_t(entry.divisions) + 1;
+        return range;
+    }
+
+    struct Point
+    {
+        int x;
+        int y;
+    };
+
+    // The surface point of the offsets from the origin, or nothing when the sample lies outside
+    // the band |dy| < 3000 or its offsets do not fit.
+    std::optional<Point> bandPoint(
+        const Document& document, std::optional<std::int32_t> dx, std::optional<std::int32_t> dy)
+    {
+        if (!dx || !dy || std::abs(*dy) >= BandLimit)
+            return std::nullopt;
+        const auto x = surfaceCoordinate(document.CX, *dx);
+        const auto y = surfaceCoordinate(document.CY, *dy);
+        if (!x || !y)
+            return std::nullopt;
+        return Point { *x, *y };
+    }
+
+    void setPen(Canvas& canvas, const GraphEntry& entry)
+    {
+        canvas.setPenColor(entry.color);
+        canvas.setPenWidth(entry.width);
+    }
+
+} // namespace
+
+void DrawParameterCurve(const DrawContext& context, const GraphEntry& entry)
+{
+    Canvas& canvas = context.surface.canvas();
+    setPen(canvas, entry);
+    const Document& document = context.document;
+    TCalcData verticalRequest = buildRequest(document, entry);
+    verticalRequest.formula = entry.formula1;
+    TCalcData horizontalRequest = verticalRequest;
+    horizontalRequest.formula = entry.formula2;
+    const Ext ratio = readRatio(context);
+    const Ext zoom = document.Zoom;
+    const auto range = readRange(context, entry);
+    if (!range)
+        return;
+
+    ProgressiveDrawing progressive(context, Ext(entry.divisions));
+    bool penUp = true;
+    for (std::int64_t index = 0; index < range->count; ++index) {
+        verticalRequest.x = horizontalRequest.x = range->at(index);
+        const Ext vy = Evaluate(verticalRequest);
+        const Ext vx = Evaluate(horizontalRequest);
+        if (vy == NoValue || vx == NoValue) {
+            penUp = true; // no value: the curve breaks here
+            continue;
+        }
+        const auto point
+            = bandPoint(document, horizontalOffset(vx, zoom), verticalOffset(vy, zoom, ratio));
+        if (!point)
+            continue; // joined across from the last drawn sample
+        if (penUp)
+            canvas.moveTo(point->x, point->y);
+        canvas.lineTo(point->x, point->y);
+        progressive.afterSample();
+        penUp = false;
+    }
+    canvas.release();
+}
+
+void DrawPolarCurve(const DrawContext& context, const GraphEntry& entry)
+{
+    Canvas& canvas = context.surface.canvas();
+    setPen(canvas, entry);
+    const Document& document = context.document;
+    TCalcData request = buildRequest(document, entry);
+    request.formula = entry.formula1;
+    const Ext ratio = readRatio(context);
+    const Ext zoom = document.Zoom;
+    const auto range = readRange(context, entry);
+    if (!range)
+        return;
+
+    ProgressiveDrawing progressive(context, Ext(entry.divisions));
+    bool drawnAny = false;
+    bool previousUndefined = false;
+    for (std::int64_t index = 0; index < range->count; ++index) {
+        const Ext angle = range->at(index);
+        request.x = angle;
+        const Ext radius = Evaluate(request);
+        if (radius == NoValue) {
+            previousUndefined = true;
+            continue;
+        }
+        Ext yv = 0;
+        Ext xv = 0;
+        PolarToXY(yv, xv, radius, angle);
+        const auto point
+            = bandPoint(document, horizontalOffset(xv, zoom), verticalOffset(yv, zoom, ratio));
+        // Only the sample right after an undefined one starts with a move; samples outside
+        // the band between them are joined across.
+        if (point) {
+            if (!drawnAny || previousUndefined)
+                canvas.moveTo(point->x, point->y);
+            canvas.lineTo(point->x, point->y);
+            progressive.afterSample();
+            drawnAny = true;
+        }
+        previousUndefined = false;
+    }
+    canvas.release();
+}
+
+} // namespace velquor
