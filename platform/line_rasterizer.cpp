@@ -1,0 +1,168 @@
+#include "platform/line_rasterizer.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace velquor {
+
+namespace {
+
+    // Products of two 33-bit distances need more than 64 bits.
+    __extension__ typedef __int128 Wide;
+
+    // A round pen of diameter `width` as offsets [lo, hi] per axis and a disc test. Even widths
+    // put the extra row and column on the right and bottom side of the centre pixel.
+    struct Pen
+    {
+        int width;
+        int lo;
+        int hi;
+
+        explicit Pen(int w)
+            : width(clampPenWidth(w))
+            , lo(-(width - 1) / 2)
+            , hi(width / 2)
+        {
+        }
+        // In doubled coordinates around the pen's true centre; the corners of the square fall
+        // outside from width 4 on, so small pens stay square and larger ones look round.
+        bool covers(int ox, int oy) const
+        {
+            int cx = 2 * ox - (lo + hi);
+            int cy = 2 * oy - (lo + hi);
+            return cx * cx + cy * cy <= width * width;
+        }
+    };
+
+    void stamp(const PixelBuffer& buffer, const Pen& pen, std::int64_t x, std::int64_t y,
+        std::uint32_t pixel)
+    {
+        for (int oy = pen.lo; oy <= pen.hi; ++oy) {
+            std::int64_t py = y + oy;
+            if (py < 0 || py >= buffer.height)
+                continue;
+            std::uint32_t* row = buffer.pixels + py * buffer.stride;
+            for (int ox = pen.lo; ox <= pen.hi; ++ox) {
+                std::int64_t px = x + ox;
+                if (px >= 0 && px < buffer.width && pen.covers(ox, oy))
+                    row[px] = pixel;
+            }
+        }
+    }
+
+    // Rounds a / b towards +infinity for b > 0.
+    Wide ceilDiv(Wide a, Wide b)
+    {
+        return a >= 0 ? (a + b - 1) / b : -((-a) / b);
+    }
+
+    // The walk in major/minor form: step i (0 <= i < length) is at major M0 + sM * i and minor
+    // m0 + sm * m(i), with m(i) = floor((2 i B + A - 1) / (2 A)): i B / A rounded to nearest,
+    // halves towards the start, which is what the classic error-term loop (step the minor
+    // axis when the error exceeds zero) paints.
+    struct Walk
+    {
+        std::int64_t major0, minor0;
+        int majorSign, minorSign;
+        std::int64_t a, b; // major and minor distance, b <= a, a > 0
+    };
+
+    // The steps whose centre lies in [lo, hi] along one axis, as a closed range of i.
+    void clipMajor(const Walk& w, std::int64_t lo, std::int64_t hi, Wide& first, Wide& last)
+    {
+        if (w.majorSign > 0) {
+            first = std::max<Wide>(first, Wide(lo) - w.major0);
+            last = std::min<Wide>(last, Wide(hi) - w.major0);
+        } else {
+            first = std::max<Wide>(first, Wide(w.major0) - hi);
+            last = std::min<Wide>(last, Wide(w.major0) - lo);
+        }
+    }
+
+    void clipMinor(const Walk& w, std::int64_t lo, std::int64_t hi, Wide& first, Wide& last)
+    {
+        // The minor offset k = m(i) must lie in [kLo, kHi]; m is non-decreasing in i.
+        Wide kLo = w.minorSign > 0 ? Wide(lo) - w.minor0 : Wide(w.minor0) - hi;
+        Wide kHi = w.minorSign > 0 ? Wide(hi) - w.minor0 : Wide(w.minor0) - lo;
+        kLo = std::max<Wide>(kLo, 0);
+        kHi = std::min<Wide>(kHi, w.b);
+        if (kLo > kHi) {
+            last = first - 1;
+            return;
+        }
+        if (w.b == 0)
+            return; // m(i) = 0 throughout, and 0 lies in [kLo, kHi]
+        // m(i) >= k  <=>  2iB >= (2k - 1) A + 1;   m(i) <= k  <=>  2iB <= (2k + 1) A.
+        first = std::max(first, ceilDiv((2 * kLo - 1) * w.a + 1, 2 * Wide(w.b)));
+        last = std::min(last, (2 * kHi + 1) * w.a / (2 * Wide(w.b)));
+    }
+
+} // namespace
+
+int clampPenWidth(int width)
+{
+    return std::clamp(width, 1, 5);
+}
+
+void rasterizeLine(
+    const PixelBuffer& buffer, int x0, int y0, int x1, int y1, std::uint32_t pixel, int penWidth)
+{
+    std::int64_t dx = std::int64_t(x1) - x0;
+    std::int64_t dy = std::int64_t(y1) - y0;
+    if ((dx == 0 && dy == 0) || buffer.width <= 0 || buffer.height <= 0)
+        return;
+    bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    Walk w {};
+    w.major0 = xMajor ? x0 : y0;
+    w.minor0 = xMajor ? y0 : x0;
+    w.majorSign = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    w.minorSign = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    w.a = std::llabs(xMajor ? dx : dy);
+    w.b = std::llabs(xMajor ? dy : dx);
+
+    // A centre may lie off the raster by up to the pen's reach and still paint on it.
+    Pen pen(penWidth);
+    std::int64_t xLo = -pen.hi, xHi = std::int64_t(buffer.width) - 1 - pen.lo;
+    std::int64_t yLo = -pen.hi, yHi = std::int64_t(buffer.height) - 1 - pen.lo;
+    Wide first = 0, last = w.a - 1; // the end point (i = A) is left out
+    clipMajor(w, xMajor ? xLo : yLo, xMajor ? xHi : yHi, first, last);
+    clipMinor(w, xMajor ? yLo : xLo, xMajor ? yHi : xHi, first, last);
+    if (first > last)
+        return;
+
+    // From the first visible step on, walk incrementally with the remainder of m(i).
+    Wide numerator = 2 * first * w.b + w.a - 1;
+    std::int64_t twoA = 2 * w.a;
+    std::int64_t offset = std::int64_t(numerator / twoA);
+    std::int64_t remainder = std::int64_t(numerator % twoA);
+    std::int64_t major = w.major0 + w.majorSign * std::int64_t(first);
+    for (Wide i = first; i <= last; ++i) {
+        std::int64_t minor = w.minor0 + w.minorSign * offset;
+        std::int64_t x = xMajor ? major : minor;
+        std::int64_t y = xMajor ? minor : major;
+        if (pen.width == 1)
+            buffer.pixels[y * buffer.stride + x] = pixel;
+        else
+            stamp(buffer, pen, x, y, pixel);
+        major += w.majorSign;
+        remainder += 2 * w.b;
+        if (remainder >= twoA) {
+            remainder -= twoA;
+            ++offset;
+        }
+    }
+}
+
+void fillPixels(
+    const PixelBuffer& buffer, int left, int top, int right, int bottom, std::uint32_t pixel)
+{
+    int l = std::max(left, 0), t = std::max(top, 0);
+    int r = std::min(right, buffer.width), b = std::min(bottom, buffer.height);
+    if (l >= r)
+        return;
+    for (int y = t; y < b; ++y)
+        std::fill(
+            buffer.pixels + y * buffer.stride + l, buffer.pixels + y * buffer.stride + r, pixel);
+}
+
+} // namespace velquor

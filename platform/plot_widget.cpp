@@ -1,0 +1,72 @@
+#include "platform/plot_widget.h"
+
+#include "platform/qimage_surface.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+
+namespace velquor {
+
+PlotWidget::PlotWidget(QImageSurface& surface, QWidget* parent)
+    : QWidget(parent)
+    , m_surface(surface)
+{
+    // The surface covers the whole widget; nothing behind it needs painting.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    m_surface.setPresentCallback([this] { repaint(); });
+    if (QScreen* screen = this->screen(); screen && screen->refreshRate() > 1.0) {
+        auto frame = std::chrono::duration<double>(1.0 / screen->refreshRate());
+        m_surface.setFrameInterval(std::chrono::duration_cast<std::chrono::nanoseconds>(frame));
+    }
+}
+
+PlotWidget::~PlotWidget()
+{
+    m_surface.setPresentCallback({});
+}
+
+void PlotWidget::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    const QImage& image = m_surface.image();
+    if (!image.isNull())
+        painter.drawImage(event->rect().topLeft(), image, event->rect());
+    // Area the surface does not cover (only while a resize is on its way).
+    QRegion rest = QRegion(event->rect()) - QRegion(image.rect());
+    for (const QRect& r : rest)
+        painter.fillRect(r, Qt::black);
+}
+
+void PlotWidget::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_surface.resize(width(), height());
+    if (m_handlers.resized)
+        m_handlers.resized(width(), height());
+}
+
+void PlotWidget::mousePressEvent(QMouseEvent* event)
+{
+    if (m_handlers.mouseDown)
+        m_handlers.mouseDown(event->position().toPoint().x(), event->position().toPoint().y());
+}
+
+void PlotWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    constexpr auto held = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+    bool leftOnly = event->buttons() == Qt::LeftButton && !(event->modifiers() & held);
+    if (m_handlers.mouseMove)
+        m_handlers.mouseMove(
+            event->position().toPoint().x(), event->position().toPoint().y(), leftOnly);
+}
+
+void PlotWidget::mouseReleaseEvent(QMouseEvent*)
+{
+    if (m_handlers.mouseUp)
+        m_handlers.mouseUp();
+}
+
+} // namespace velquor

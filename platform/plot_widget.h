@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+namespace velquor {
+
+class QImageSurface;
+
+// The plot control: shows the back surface, sizes it to the widget, and forwards the mouse.
+// The surface's present() repaints the widget synchronously; a paint event from the
+// windowing system shows the surface again without any redraw and without pacing.
+class PlotWidget final : public QWidget
+{
+public:
+    struct Handlers
+    {
+        std::function<void(int x, int y)> mouseDown; // any button
+        // leftOnly: the left button alone is down and no Shift, Ctrl or Alt is held.
+        std::function<void(int x, int y, bool leftOnly)> mouseMove;
+        std::function<void()> mouseUp; // any button
+        std::function<void(int width, int height)> resized; // after the surface was resized
+    };
+
+    explicit PlotWidget(QImageSurface& surface, QWidget* parent = nullptr);
+    ~PlotWidget() override;
+
+    void setHandlers(Handlers handlers) { m_handlers = std::move(handlers); }
+    QImageSurface& surface() { return m_surface; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QImageSurface& m_surface;
+    Handlers m_handlers;
+};
+
+} // namespace velquor

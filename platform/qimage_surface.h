@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/qimage_canvas.h"
+#include "render/canvas.h"
+
+#include <QImage>
+#include <chrono>
+#include <functional>
+
+namespace velquor {
+
+// The plot's back surface: a QImage (Format_RGB32) that keeps its content between redraws,
+// with the plot canvas on it. present() hands the image to whoever shows it (the plot
+// widget's synchronous repaint); with the wait-for-vertical-blank option set it first waits
+// until one display frame has passed since the previous present, which paces animation.
+class QImageSurface final : public Surface
+{
+public:
+    // A surface of the given size, cleared to black.
+    QImageSurface(int width = 0, int height = 0);
+
+    Canvas& canvas() override { return m_canvas; }
+    void present() override;
+    int width() const override { return m_image.width(); }
+    int height() const override { return m_image.height(); }
+
+    // A new size keeps the pixels the old and new image share (top-left aligned); new area is
+    // black. The canvas keeps its colours and pen. A size of 0 in either direction leaves no
+    // surface: drawing and presenting then do nothing.
+    void resize(int width, int height);
+
+    const QImage& image() const { return m_image; }
+    QImageCanvas& imageCanvas() { return m_canvas; }
+
+    // Called by present() to show the image; empty by default (a headless surface).
+    void setPresentCallback(std::function<void()> callback) { m_present = std::move(callback); }
+    void setWaitForVerticalBlank(bool wait) { m_waitForVerticalBlank = wait; }
+    bool waitForVerticalBlank() const { return m_waitForVerticalBlank; }
+    // One display frame; 1/60 s unless the screen's refresh rate is known.
+    void setFrameInterval(std::chrono::nanoseconds interval) { m_frameInterval = interval; }
+    std::chrono::nanoseconds frameInterval() const { return m_frameInterval; }
+
+private:
+    QImage m_image;
+    QImageCanvas m_canvas;
+    std::function<void()> m_present;
+    bool m_waitForVerticalBlank = false;
+    std::chrono::nanoseconds m_frameInterval { 16'666'667 };
+    std::chrono::steady_clock::time_point m_lastPresent {};
+};
+
+} // namespace velquor
