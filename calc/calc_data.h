@@ -11,7 +11,8 @@ namespace velquor {
 inline constexpr int MaxCallableFormulas = 50;
 
 // The evaluation request: one per curve, with x set per sample.
-struct TCalcData {
+struct TCalcData
+{
     std::string formula; // UTF-8; scanned byte by byte
     Ext x = 0; // read by the letters x, t and s
     Ext a = 0;

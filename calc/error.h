@@ -8,7 +8,8 @@ namespace velquor {
 
 // A failure of a command, carrying the message text the user sees (UTF-8).
 // Commands let it propagate; only the application's event loop turns it into a message box.
-class Error : public std::runtime_error {
+class Error : public std::runtime_error
+{
 public:
     explicit Error(const std::string& message)
         : std::runtime_error(message)

@@ -11,9 +11,22 @@ namespace velquor {
 // The value that marks a sample without value.
 inline constexpr Ext NoValue = 999999;
 
+// Bounds that keep every evaluation finite. A call nested deeper than MaxCallDepth called
+// formulas (a formula that reaches itself) gives NoValue for that call; a group, bar or
+// argument nested deeper than MaxNestingDepth gives NoValue for that nested evaluation.
+// A top-level evaluation that scans more than EvaluationBudget characters, counted across all
+// its nested evaluations, gives NoValue as a whole (calls that fan out end promptly).
+inline constexpr int MaxCallDepth = 64;
+inline constexpr int MaxNestingDepth = 1000;
+inline constexpr std::uint64_t EvaluationBudget = 10'000'000;
+
 // The value of request.formula for request.x, a and b. Never throws: a failure gives
 // NoValue, a run-time fault the sum of the terms finished before it.
 Ext Evaluate(const TCalcData& request);
+
+// The formula of every callable entry named `name` (exact comparison), evaluated with
+// x = argument; the last match gives value. False when no entry has that name.
+bool CallOtherFunction(const TCalcData& request, std::string_view name, Ext& value, Ext argument);
 
 // The tolerant decimal reader of number literals and of the constants a and b:
 // text that is not a decimal number gives 0.

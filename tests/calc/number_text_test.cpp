@@ -1,0 +1,217 @@
+#include "calc/error.h"
+#include "calc/number_text.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace velquor::test {
+namespace {
+
+    struct FormatCase
+    {
+        Ext value;
+        const char* text;
+    };
+
+    const FormatCase FormatCases[] = {
+        { 3, "3" },
+        { 0.5L + 0.25L, "0.75" },
+        { 0 - 0.001L, "-0.001" },
+        { 0.00001L, "1E-5" },
+        { 1.5e20L, "1.5E20" },
+        { 999999999999999.0L, "999999999999999" },
+        { 1e15L, "1E15" },
+        { 0, "0" },
+        { -0.0L, "0" },
+        { 0.1L + 0.2L, "0.3" },
+        { 0.0001L, "0.0001" },
+        { -0.0001L, "-0.0001" },
+        { 12.25L, "12.25" },
+        { 2.5e-5L, "2.5E-5" },
+        { 100, "100" },
+        { 1e14L, "100000000000000" },
+        { 1.0L / 3, "0.333333333333333" },
+        { 2.0L / 3, "0.666666666666667" },
+        { 123456789012345678.0L, "1.23456789012346E17" },
+        { 9999999999999999.0L, "1E16" },
+        { 0.99999999999999999L, "1" },
+        { 1e-4000L, "1E-4000" },
+        { -1.1e4932L, "-1.1E4932" },
+    };
+
+    TEST(FormatNumberTest, GeneralFormatWithFifteenDigits)
+    {
+        for (const FormatCase& row : FormatCases)
+            EXPECT_EQ(FormatNumber(row.value), row.text) << static_cast<double>(row.value);
+    }
+
+    TEST(FormatNumberTest, StepsOfATenthShowNoRoundingError)
+    {
+        Ext value = StrToFloat("0");
+        const Ext step = StrToFloat("0.1");
+        const char* expected[]
+            = { "0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1" };
+        for (const char* text : expected) {
+            value = StrToFloat(FormatNumber(value)) + step;
+            EXPECT_EQ(FormatNumber(value), text);
+        }
+    }
+
+    TEST(FormatNumberTest, UsesTheGivenSeparator)
+    {
+        EXPECT_EQ(FormatNumber(0.5L, ','), "0,5");
+        EXPECT_EQ(FormatNumber(2.5e-5L, ','), "2,5E-5");
+    }
+
+    struct FloatCase
+    {
+        const char* text;
+        char separator;
+        bool accepted;
+        Ext value;
+    };
+
+    const FloatCase FloatCases[] = {
+        { "1.5", '.', true, 1.5L },
+        { " 1.5 ", '.', true, 1.5L },
+        { "-2", '.', true, -2 },
+        { "+.5", '.', true, 0.5L },
+        { "5.", '.', true, 5 },
+        { ".", '.', true, 0 },
+        { "1e5", '.', true, 100000 },
+        { "1E+5", '.', true, 100000 },
+        { "2.5E-5", '.', true, 2.5e-5L },
+        { "1,5", ',', true, 1.5L },
+        { "1e-5000", '.', true, 0 },
+        { "1e", '.', false, 0 },
+        { "", '.', false, 0 },
+        { " ", '.', false, 0 },
+        { "-", '.', false, 0 },
+        { "abc", '.', false, 0 },
+        { "1.2.3", '.', false, 0 },
+        { "1.5", ',', false, 0 },
+        { "1e5000", '.', false, 0 },
+        { "- 1", '.', false, 0 },
+        { "1 2", '.', false, 0 },
+        { "\t1", '.', false, 0 },
+        { "0x10", '.', false, 0 },
+        { "inf", '.', false, 0 },
+        { "nan", '.', false, 0 },
+    };
+
+    TEST(StrToFloatTest, AcceptsOnlyTheStrictForm)
+    {
+        for (const FloatCase& row : FloatCases) {
+            Ext value = -7;
+            EXPECT_EQ(TryStrToFloat(row.text, value, row.separator), row.accepted) << row.text;
+            if (row.accepted) {
+                EXPECT_EQ(value, row.value) << row.text;
+            }
+        }
+    }
+
+    TEST(StrToFloatTest, ThrowsTheMessageWithTheWholeText)
+    {
+        try {
+            StrToFloat("abc");
+            FAIL();
+        } catch (const Error& error) {
+            EXPECT_STREQ(error.what(), "'abc' は浮動小数点数ではありません");
+        }
+        EXPECT_THROW(StrToFloat(""), Error);
+    }
+
+    struct IntCase
+    {
+        const char* text;
+        bool accepted;
+        std::int32_t value;
+    };
+
+    const IntCase IntCases[] = {
+        { "12", true, 12 },
+        { "  -5", true, -5 },
+        { "+7", true, 7 },
+        { "007", true, 7 },
+        { "$ff", true, 255 },
+        { "$1A", true, 26 },
+        { "$FFFFFFFF", true, -1 },
+        { "$80000000", true, std::numeric_limits<std::int32_t>::min() },
+        { "$000000010", true, 16 },
+        { "2147483647", true, 2147483647 },
+        { "-2147483648", true, std::numeric_limits<std::int32_t>::min() },
+        { "$100000000", false, 0 },
+        { "2147483648", false, 0 },
+        { "-2147483649", false, 0 },
+        { "12 ", false, 0 },
+        { "", false, 0 },
+        { "$", false, 0 },
+        { "-", false, 0 },
+        { "1.0", false, 0 },
+        { "-$1", false, 0 },
+        { "0x10", false, 0 },
+        { "99999999999999999999", false, 0 },
+    };
+
+    TEST(StrToIntTest, AcceptsSignedDecimalOrHex)
+    {
+        for (const IntCase& row : IntCases) {
+            std::int32_t value = -7;
+            EXPECT_EQ(TryStrToInt(row.text, value), row.accepted) << row.text;
+            if (row.accepted) {
+                EXPECT_EQ(value, row.value) << row.text;
+            }
+        }
+        try {
+            StrToInt("");
+            FAIL();
+        } catch (const Error& error) {
+            EXPECT_STREQ(error.what(), "'' は整数ではありません");
+        }
+    }
+
+    TEST(NearestIntTest, TiesToEvenAndRangeChecks)
+    {
+        const struct
+        {
+            Ext value;
+            bool fits;
+            std::int32_t result;
+        } cases[] = {
+            { 2.5L, true, 2 },
+            { 3.5L, true, 4 },
+            { -2.5L, true, -2 },
+            { -0.5L, true, 0 },
+            { 0.49999999999999999L, true, 0 },
+            { 2147483647.4L, true, 2147483647 },
+            { 2147483647.5L, false, 0 },
+            { -2147483648.5L, true, std::numeric_limits<std::int32_t>::min() },
+            { -2147483649.0L, false, 0 },
+            { 1e10L, false, 0 },
+            { std::numeric_limits<Ext>::quiet_NaN(), false, 0 },
+            { std::numeric_limits<Ext>::infinity(), false, 0 },
+        };
+        for (const auto& row : cases) {
+            std::int32_t result = -7;
+            EXPECT_EQ(NearestInt32(row.value, result), row.fits) << static_cast<double>(row.value);
+            if (row.fits) {
+                EXPECT_EQ(result, row.result);
+            }
+        }
+        std::int64_t wide = 0;
+        EXPECT_TRUE(NearestInt64(-9223372036854775808.0L, wide));
+        EXPECT_EQ(wide, std::numeric_limits<std::int64_t>::min());
+        EXPECT_FALSE(NearestInt64(9223372036854775808.0L, wide));
+        EXPECT_TRUE(NearestInt64(1e10L + 0.5L, wide));
+        EXPECT_EQ(wide, 10000000000);
+    }
+
+    TEST(FormatMessageTest, ReplacesTheFirstPlaceholder)
+    {
+        EXPECT_EQ(formatMessage(NotIntegerMessage, "x%s"), "'x%s' は整数ではありません");
+        EXPECT_EQ(formatMessage("none", "a"), "none");
+    }
+
+} // namespace
+} // namespace velquor::test
