@@ -6,11 +6,17 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace velquor {
 
 inline constexpr int MaxEntries = 100;
 inline constexpr std::int32_t DefaultGridColor = 8421504; // 0x808080
+
+// The name an entry gets when its name is empty at a rebuild of the graph list.
+inline constexpr std::string_view UnnamedEntryName = "名前未設定";
+// Refusal of an append beyond the last slot.
+inline constexpr std::string_view TableFullMessage = "グラフは100個までしか登録できません";
 
 // The document settings, each held exactly as its control shows it.
 enum class Setting {
@@ -32,7 +38,8 @@ enum class Setting {
     OtherFunction, // "[OtherFunction]", check mark of N23
 };
 
-struct DocumentSettings {
+struct DocumentSettings
+{
     std::string accuracy = "1";
     std::string tempAccuracy = "20";
     bool checkScale = true;
@@ -54,7 +61,8 @@ struct DocumentSettings {
 };
 
 // How the document reaches the application without knowing it. Every hook may be empty.
-struct DocumentHooks {
+struct DocumentHooks
+{
     // A setting's value changed (never called when the new value equals the old one).
     std::function<void(Setting)> settingChanged;
     // The view state (CX, CY, Zoom) was set by the document itself (degree auto settings, load).
@@ -68,7 +76,8 @@ struct DocumentHooks {
 };
 
 // The one document: the 100-slot entry table, the settings, the view and the file name.
-class Document {
+class Document
+{
 public:
     Document() = default;
     explicit Document(DocumentHooks hooks)
@@ -88,17 +97,24 @@ public:
     // Appends the empty record at slot graphCount and returns that slot.
     // Throws Error with the table-full message when all 100 slots are in use.
     int appendEntry();
+    // Appends a copy of the entry, made live (deleted := 0); same refusal as above.
     int appendEntry(const GraphEntry& entry);
+    // Slot numbers must be in use (0 to graphCount - 1); std::out_of_range otherwise.
     void markDeleted(int slot); // deleted := -1, visible := 0
     void exchangeEntries(int slotA, int slotB); // all eleven fields
     void clearEntries(); // graphCount := 0, every slot the empty record
     int liveEntryCount() const;
+    // The list rebuild's naming rule: every live entry whose name is empty is named
+    // "名前未設定" (stored, so later saved). Returns whether any name was given.
+    bool nameUnnamedEntries();
 
     // --- settings (setters report a change only when the value differs) ---
+    // Each setter returns whether the value changed; a setting of the wrong type for the
+    // setter is a programming error (std::invalid_argument).
     const DocumentSettings& settings() const { return m_settings; }
-    void setText(Setting which, const std::string& text); // text-valued settings
-    void setFlag(Setting which, bool value); // CheckScale, CheckDegree, OtherFunction
-    void setColor(Setting which, std::int32_t color); // BackgroundColor, MainLineColor
+    bool setText(Setting which, const std::string& text); // text-valued settings
+    bool setFlag(Setting which, bool value); // CheckScale, CheckDegree, OtherFunction
+    bool setColor(Setting which, std::int32_t color); // BackgroundColor, MainLineColor
     // Ticking CheckDegree while clear asks the degree question through the hooks; on "はい(&Y)"
     // ratio := "90", Interval := "1", Interval2 := "90", Zoom := 1, then degreeAutoSettingsApplied.
 
@@ -107,12 +123,16 @@ public:
     std::int32_t CY = 0;
     std::int32_t Zoom = 25;
 
+    // Sets CX, CY and Zoom; calls viewChanged when any of them differs.
+    void setView(std::int32_t cx, std::int32_t cy, std::int32_t zoom);
+
     // --- file name (empty when never saved) ---
     const std::string& fileName() const { return m_fileName; }
     void setFileName(std::string path) { m_fileName = std::move(path); }
 
     // Start-up initialisation of view and table (New's step 6 without the list and redraw):
-    // Zoom := 25, CX, CY := the centre of a surface of the given size (ties to even), table emptied.
+    // Zoom := 25, CX, CY := the centre of a surface of the given size (ties to even), table
+    // emptied.
     void initialiseView(int surfaceWidth, int surfaceHeight);
     // New, steps 2 to 6 (the up-down and the redraw belong to the application).
     void resetForNew(int surfaceWidth, int surfaceHeight);
@@ -126,7 +146,13 @@ private:
 };
 
 // The naming rule of the add and edit flows: the name an edited graph gets.
-// nameWasFormula: the name equalled the old formula1 before the edit.
-std::string nameAfterEdit(const std::string& oldName, bool nameWasFormula, const std::string& newFormula1);
+// nameWasFormula: the name equalled the old formula1 (exactly) before the edit.
+std::string nameAfterEdit(
+    const std::string& oldName, bool nameWasFormula, const std::string& newFormula1);
+// An added graph is named after its formula1.
+inline std::string nameForNewGraph(const std::string& formula1)
+{
+    return formula1;
+}
 
 } // namespace velquor

@@ -16,7 +16,8 @@ enum class GraphKind : std::int32_t {
 
 // One entry of the document: a graph, a stored position or a stored constant set.
 // The empty record (numbers 0, texts empty) is what an appended entry starts as.
-struct GraphEntry {
+struct GraphEntry
+{
     std::string name;
     std::int32_t visible = 0; // 0: not drawn; the system writes only 0 and -1
     std::int32_t deleted = 0; // 0: live; -1: deleted (never saved)

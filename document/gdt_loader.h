@@ -1,0 +1,51 @@
+#pragma once
+
+#include "document/document.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velquor {
+
+// Files larger than this are refused unread: no document comes near it, and reading one
+// whole into memory must stay cheap.
+inline constexpr std::uintmax_t MaxGdtFileSize = 64u * 1024u * 1024u;
+
+// Shown after a load whose "[Count]" announced more entries than the table holds; %s is
+// the number of entries left out.
+inline constexpr std::string_view EntriesNotLoadedMessage
+    = "グラフは100個までしか登録できないため、残りの %s 個は読み込まれませんでした";
+
+// What a completed load tells the application besides the document itself.
+struct GdtLoadResult
+{
+    // Entries announced by "[Count]" beyond the 100th slot, which were not read.
+    int entriesNotLoaded = 0;
+    // The text to show the user after the redraw and list rebuild, empty when all is well.
+    std::string warning;
+};
+
+// The file's bytes as lines (UTF-8): a leading UTF-8 byte order mark selects UTF-8
+// (invalid sequences become U+FFFD), anything else is decoded as CP932. CR LF, a lone CR
+// and a lone LF each end a line; a line end at the very end opens no further line.
+std::vector<std::string> decodeGdtLines(std::string_view bytes);
+
+// Reads the file at path into the document, as Open does.
+// Before anything changes, a path that is not a readable regular file of at most 64 MiB is
+// refused with Error("ﾌｧｲﾙ %s は開けません").
+// Then the file name becomes path, the steps of a and b "1", aniedit "40", the table is
+// emptied, the settings are applied in file order through the document's setters (so their
+// hooks run, the degree question included), and the announced entries are appended.
+// A value that must be an integer and is not throws Error("'%s' は整数ではありません") at once:
+// what was applied stays, entries whose blocks were read completely stay, the entry whose
+// block failed is not appended; the caller then neither redraws nor rebuilds the list.
+// On a normal return the caller redraws the plot and rebuilds the graph list, then shows
+// result.warning when it is not empty.
+GdtLoadResult loadGdt(Document& document, const std::string& path);
+
+// The same from bytes already read; path only becomes the document's file name.
+GdtLoadResult loadGdtBytes(Document& document, std::string_view bytes, const std::string& path);
+
+} // namespace velquor

@@ -1,0 +1,142 @@
+#include "document/text_encoding.h"
+
+#include <cerrno>
+#include <iconv.h>
+#include <stdexcept>
+
+namespace velquor {
+
+namespace {
+
+    constexpr std::string_view ReplacementCharacter = "\xEF\xBF\xBD";
+
+    // Owns one iconv conversion descriptor.
+    class Converter
+    {
+    public:
+        Converter(const char* to, const char* from)
+            : m_cd(iconv_open(to, from))
+        {
+            if (m_cd == reinterpret_cast<iconv_t>(-1))
+                throw std::runtime_error(std::string("iconv cannot convert from ") + from);
+        }
+        ~Converter() { iconv_close(m_cd); }
+        Converter(const Converter&) = delete;
+        Converter& operator=(const Converter&) = delete;
+
+        // Converts as much as it can; returns false at the first byte it cannot convert,
+        // with in/inLeft pointing at it.
+        bool convert(char*& in, std::size_t& inLeft, std::string& out)
+        {
+            char buffer[4096];
+            while (inLeft > 0) {
+                char* outPtr = buffer;
+                std::size_t outLeft = sizeof buffer;
+                const std::size_t result = iconv(m_cd, &in, &inLeft, &outPtr, &outLeft);
+                out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+                if (result == static_cast<std::size_t>(-1) && errno != E2BIG)
+                    return false;
+            }
+            return true;
+        }
+
+    private:
+        iconv_t m_cd;
+    };
+
+    // Length of the valid UTF-8 sequence at the start of bytes, or 0 when it is invalid.
+    std::size_t validSequenceLength(std::string_view bytes)
+    {
+        const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+        const unsigned char lead = byte(0);
+        if (lead < 0x80)
+            return 1;
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF; // allowed range of the second byte
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0)
+                low = 0xA0; // no overlongs
+            if (lead == 0xED)
+                high = 0x9F; // no surrogates
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0)
+                low = 0x90;
+            if (lead == 0xF4)
+                high = 0x8F; // at most U+10FFFF
+        } else {
+            return 0;
+        }
+        if (bytes.size() < length || byte(1) < low || byte(1) > high)
+            return 0;
+        for (std::size_t i = 2; i < length; ++i) {
+            if (byte(i) < 0x80 || byte(i) > 0xBF)
+                return 0;
+        }
+        return length;
+    }
+
+} // namespace
+
+bool encodeCp932(std::string_view utf8, std::string& out)
+{
+    out.clear();
+    if (!isValidUtf8(utf8))
+        return false;
+    std::string input(utf8);
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    Converter converter("CP932", "UTF-8");
+    return converter.convert(in, inLeft, out);
+}
+
+std::string decodeCp932(std::string_view bytes)
+{
+    std::string input(bytes);
+    std::string out;
+    out.reserve(input.size() * 3 / 2);
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    Converter converter("UTF-8", "CP932");
+    // glibc stops at a byte it cannot decode (or at a lead byte cut off at the end): replace
+    // that one byte and go on, so that a following line end is still seen.
+    while (!converter.convert(in, inLeft, out)) {
+        out += ReplacementCharacter;
+        ++in;
+        --inLeft;
+    }
+    return out;
+}
+
+std::string sanitizeUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    while (!bytes.empty()) {
+        const std::size_t length = validSequenceLength(bytes);
+        if (length == 0) {
+            out += ReplacementCharacter;
+            bytes.remove_prefix(1);
+        } else {
+            out.append(bytes.substr(0, length));
+            bytes.remove_prefix(length);
+        }
+    }
+    return out;
+}
+
+bool isValidUtf8(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const std::size_t length = validSequenceLength(bytes);
+        if (length == 0)
+            return false;
+        bytes.remove_prefix(length);
+    }
+    return true;
+}
+
+} // namespace velquor
