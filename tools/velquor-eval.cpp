@@ -1,0 +1,212 @@
+// velquor-eval: the value of a formula for given x, a and b, printed so that the 80-bit
+// value round-trips. The batch form reads one request per line from standard input.
+
+#include "calc/evaluate.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using velquor::Ext;
+using velquor::TCalcData;
+
+constexpr int UsageError = 2;
+
+constexpr const char* HelpText = R"(Usage:
+  velquor-eval [-a A] [-b B] [--degree] [--func NAME=FORMULA]... [--] FORMULA [X...]
+  velquor-eval --batch
+
+Prints the value of FORMULA for each X (default 0), one line each, with %.21Lg;
+a formula without value prints 999999.
+
+  -a A, -b B            the constants a and b (default 0)
+  --degree              sin, cos and tan take degrees
+  --func NAME=FORMULA   a function graph that the formula can call by NAME
+                        (repeatable; the first 50 are used)
+  --                    ends the options (for a formula that starts with "-a" or "-b")
+  --batch               reads lines FORMULA<TAB>X<TAB>A<TAB>B<TAB>DEGREE[<TAB>NAME=FORMULA]...
+                        and prints one line each; a malformed line prints "error",
+                        a message on standard error, and the exit status becomes 2
+  --help                shows this text
+
+X, A and B are C-locale decimals; DEGREE is an integer, nonzero for degrees.
+The random generator's seed starts at 0 and runs on through all evaluations.
+)";
+
+// A C-locale decimal that strtold reads completely.
+std::optional<Ext> parseDecimal(const std::string& text)
+{
+    if (text.empty())
+        return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const Ext value = std::strtold(text.c_str(), &end);
+    if (*end != '\0')
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> parseInteger(const std::string& text)
+{
+    if (text.empty())
+        return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0' || errno == ERANGE || value < -2147483647L - 1 || value > 2147483647L)
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+// Adds NAME=FORMULA to the callable table; false when the text has no "=".
+bool addFunction(TCalcData& request, const std::string& definition)
+{
+    const auto equals = definition.find('=');
+    if (equals == std::string::npos)
+        return false;
+    if (request.funcCount < velquor::MaxCallableFormulas) {
+        request.funcNames[request.funcCount] = definition.substr(0, equals);
+        request.funcFormulas[request.funcCount] = definition.substr(equals + 1);
+        ++request.funcCount;
+    }
+    return true;
+}
+
+void printValue(Ext value) { std::printf("%.21Lg\n", value); }
+
+std::vector<std::string> splitTabs(const std::string& line)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    while (true) {
+        const auto tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab - start));
+        if (tab == std::string::npos)
+            return fields;
+        start = tab + 1;
+    }
+}
+
+// One batch line into a request; an empty text on success, otherwise what is wrong.
+std::string parseBatchLine(const std::string& line, TCalcData& request)
+{
+    const std::vector<std::string> fields = splitTabs(line);
+    if (fields.size() < 5)
+        return "expected FORMULA, X, A, B and DEGREE separated by tabs";
+    request.formula = fields[0];
+    const auto x = parseDecimal(fields[1]);
+    const auto a = parseDecimal(fields[2]);
+    const auto b = parseDecimal(fields[3]);
+    const auto degree = parseInteger(fields[4]);
+    if (!x || !a || !b)
+        return "X, A and B must be decimal numbers";
+    if (!degree)
+        return "DEGREE must be an integer";
+    request.x = *x;
+    request.a = *a;
+    request.b = *b;
+    request.degreeMode = *degree != 0 ? 1 : 0;
+    for (std::size_t i = 5; i < fields.size(); ++i) {
+        if (!addFunction(request, fields[i]))
+            return "a function must be written NAME=FORMULA";
+    }
+    return {};
+}
+
+int runBatch()
+{
+    int status = 0;
+    std::string line;
+    for (long number = 1; std::getline(std::cin, line); ++number) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        TCalcData request;
+        const std::string problem = parseBatchLine(line, request);
+        if (!problem.empty()) {
+            std::printf("error\n");
+            std::fflush(stdout);
+            std::fprintf(stderr, "velquor-eval: line %ld: %s\n", number, problem.c_str());
+            status = UsageError;
+            continue;
+        }
+        printValue(velquor::Evaluate(request));
+    }
+    return status;
+}
+
+int usage(const std::string& problem)
+{
+    std::fprintf(stderr, "velquor-eval: %s\nTry 'velquor-eval --help'.\n", problem.c_str());
+    return UsageError;
+}
+
+int runSingle(const std::vector<std::string>& args)
+{
+    TCalcData request;
+    std::size_t i = 0;
+    for (; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--") {
+            ++i;
+            break;
+        }
+        if ((arg == "-a" || arg == "-b") && hasValue) {
+            const auto value = parseDecimal(args[++i]);
+            if (!value)
+                return usage("not a decimal number: " + args[i]);
+            (arg == "-a" ? request.a : request.b) = *value;
+        } else if (arg == "--degree") {
+            request.degreeMode = 1;
+        } else if (arg == "--func" && hasValue) {
+            if (!addFunction(request, args[++i]))
+                return usage("a function must be written NAME=FORMULA: " + args[i]);
+        } else if (arg == "-a" || arg == "-b" || arg == "--func") {
+            return usage("missing value after " + arg);
+        } else {
+            break; // the formula (it may begin with "-", as in -x^2)
+        }
+    }
+    if (i >= args.size())
+        return usage("missing FORMULA");
+    request.formula = args[i++];
+    std::vector<Ext> xs;
+    for (; i < args.size(); ++i) {
+        const auto x = parseDecimal(args[i]);
+        if (!x)
+            return usage("not a decimal number: " + args[i]);
+        xs.push_back(*x);
+    }
+    if (xs.empty())
+        xs.push_back(0);
+    for (Ext x : xs) {
+        request.x = x;
+        printValue(velquor::Evaluate(request));
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "--help") {
+        std::fputs(HelpText, stdout);
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--batch")
+        return runBatch();
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "--batch")
+            return usage(arg + " stands alone");
+    }
+    return runSingle(args);
+}
