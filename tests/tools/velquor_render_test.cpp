@@ -1,0 +1,185 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct RenderRun
+{
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+RenderRun render(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(VELQUOR_RENDER), arguments);
+    RenderRun run;
+    if (!process.waitForFinished(60000))
+        return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput().toStdString();
+    run.err = process.readAllStandardError().toStdString();
+    return run;
+}
+
+std::string readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll().toStdString();
+}
+
+void writeFile(const QString& path, const std::string& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes.data(), qint64(bytes.size()));
+}
+
+// A small document: the header, the given settings lines and entry blocks, CR LF throughout.
+std::string document(
+    const std::vector<std::string>& settings, const std::vector<std::string>& entries)
+{
+    std::string text = "Velquor 1.00 Alpha Version Data File\r\n1.00\r\n";
+    for (const std::string& line : settings)
+        text += line + "\r\n";
+    text += "[Count]\r\n" + std::to_string(entries.size()) + "\r\n[END]\r\n";
+    for (const std::string& formula : entries) {
+        text += formula + "\r\n-1\r\n0\r\n255\r\n1\r\n" + formula + "\r\n\r\n0\r\n\r\n\r\n";
+        for (int i = 0; i < 8; ++i)
+            text += "\r\n";
+    }
+    return text;
+}
+
+TEST(VelquorRender, DrawsEveryExampleAsItsGoldenTrace)
+{
+    const bool regenerate = qEnvironmentVariableIsSet("VELQUOR_REGENERATE_GOLDEN");
+    QDir examples(QStringLiteral(EXAMPLES_DIR));
+    const QStringList names
+        = examples.entryList({ QStringLiteral("*.gdt") }, QDir::Files, QDir::Name);
+    ASSERT_GE(names.size(), 6);
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        RenderRun run
+            = render({ examples.filePath(name), QStringLiteral("--ops"), QStringLiteral("-") });
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        QString golden = QStringLiteral(GOLDEN_DIR "/") + QFileInfo(name).completeBaseName()
+            + QStringLiteral(".ops");
+        if (regenerate)
+            writeFile(golden, run.out);
+        EXPECT_EQ(run.out, readFile(golden)) << "regenerate with VELQUOR_REGENERATE_GOLDEN=1";
+    }
+}
+
+TEST(VelquorRender, RejectsUsageErrorsWithStatus2)
+{
+    const std::vector<QStringList> rows = {
+        {},
+        { QStringLiteral("--animate") }, // no document
+        { QStringLiteral("a.gdt"), QStringLiteral("b.gdt") },
+        { QStringLiteral("a.gdt"), QStringLiteral("--frobnicate") },
+        { QStringLiteral("a.gdt"), QStringLiteral("-o") }, // option without its value
+        { QStringLiteral("a.gdt"), QStringLiteral("--size"), QStringLiteral("0x10") },
+        { QStringLiteral("a.gdt"), QStringLiteral("--size"), QStringLiteral("445") },
+        { QStringLiteral("a.gdt"), QStringLiteral("--size"), QStringLiteral("20000x10") },
+        { QStringLiteral("a.gdt"), QStringLiteral("--size"), QStringLiteral("10x-5") },
+        { QStringLiteral("a.gdt"), QStringLiteral("--size"), QStringLiteral("10x5x") },
+    };
+    for (const QStringList& arguments : rows) {
+        SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
+        RenderRun run = render(arguments);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_NE(run.err.find("usage: velquor-render"), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST(VelquorRender, ReportsDocumentAndRedrawErrorsWithStatus1)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    struct Row
+    {
+        const char* why;
+        std::string content; // empty: the file does not exist
+        std::string message;
+        bool pictureWritten;
+    };
+    const std::vector<Row> rows = {
+        { "missing file", "", " は開けません.", false },
+        { "an integer that is not one", document({ "[Zoom]", "abc" }, {}),
+            "'abc' は整数ではありません.", false },
+        { "a ratio that is not a number: the grid pass fails",
+            document({ "[ratio]", "x" }, { "x" }), "'x' は浮動小数点数ではありません.", true },
+        { "a step below 1: the curve is hidden", document({ "[Accuracy]", "0.5" }, { "x^2" }),
+            "描画できません。表示できないグラフを非表示にしました: x^2", true },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        QString doc = dir.filePath(QStringLiteral("doc.gdt"));
+        QString out = dir.filePath(QStringLiteral("out.bmp"));
+        QFile::remove(doc);
+        QFile::remove(out);
+        if (!row.content.empty())
+            writeFile(doc, row.content);
+        RenderRun run = render({ doc, QStringLiteral("-o"), out });
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
+        EXPECT_EQ(QFileInfo::exists(out), row.pictureWritten);
+        if (row.pictureWritten) {
+            EXPECT_EQ(QFileInfo(out).size(), 486358);
+        }
+    }
+}
+
+TEST(VelquorRender, WritesPicturesTracesAndTheSavedDocument)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString family = QStringLiteral(EXAMPLES_DIR "/family.gdt");
+    auto path = [&](const char* name) { return dir.filePath(QString::fromUtf8(name)); };
+
+    RenderRun run = render({ family, QStringLiteral("-o"), path("plot.bmp"),
+        QStringLiteral("--ops"), path("plot.ops"), QStringLiteral("--save"), path("saved.gdt") });
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::string bmp = readFile(path("plot.bmp"));
+    EXPECT_EQ(bmp.size(), 486358u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(readFile(path("plot.ops")), readFile(QStringLiteral(GOLDEN_DIR "/family.ops")));
+    // The examples were written by the same writer: saving one back changes no byte.
+    EXPECT_EQ(readFile(path("saved.gdt")), readFile(family));
+
+    // Any name but *.png gets the bitmap file; *.png a PNG of the same size.
+    ASSERT_EQ(render({ family, QStringLiteral("-o"), path("plot.PNG") }).exitCode, 0);
+    EXPECT_EQ(readFile(path("plot.PNG")).substr(0, 8), "\x89PNG\r\n\x1A\n");
+    ASSERT_EQ(render({ family, QStringLiteral("--size"), QStringLiteral("101x7"),
+                         QStringLiteral("-o"), path("small.img") })
+                  .exitCode,
+        0);
+    EXPECT_EQ(readFile(path("small.img")).size(), 54u + 304u * 7u); // 303 bytes padded to 304
+
+    // Animation presents stage by stage; at rest the trace ends with the one present.
+    RenderRun animated = render(
+        { family, QStringLiteral("--animate"), QStringLiteral("--ops"), QStringLiteral("-") });
+    RenderRun atRest = render({ family, QStringLiteral("--ops"), QStringLiteral("-") });
+    auto presents = [](const std::string& trace) {
+        std::size_t count = 0;
+        for (std::size_t at = trace.find("present\n"); at != std::string::npos;
+             at = trace.find("present\n", at + 1))
+            ++count;
+        return count;
+    };
+    EXPECT_EQ(presents(atRest.out), 1u);
+    EXPECT_GT(presents(animated.out), 40u);
+}
+
+} // namespace
