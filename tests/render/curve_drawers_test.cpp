@@ -208,6 +208,20 @@ namespace {
         }
     }
 
+    TEST_F(DrawerFixture, ProgressiveDrawingOfCurvesCountsDivisions)
+    {
+        animating = true;
+        // Nearest(360 / 40) = 9: a present after every 10th of the 361 samples, per curve kind.
+        for (GraphKind kind : { GraphKind::Polar, GraphKind::Parametric }) {
+            const std::string trace = draw(curve(kind, "1", "1", "0", "6.28", 360));
+            EXPECT_EQ(operations(trace, "present").size(), 36u);
+        }
+        // Negative frames: a threshold below every count presents after each sample.
+        document.setText(Setting::Animate, "-1");
+        EXPECT_EQ(
+            operations(draw(curve(GraphKind::Polar, "1", "", "0", "1", 4)), "present").size(), 5u);
+    }
+
     // ---- parameter curves ----
 
     TEST_F(DrawerFixture, ParameterCurveFormula1IsVertical)

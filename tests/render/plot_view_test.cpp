@@ -64,6 +64,27 @@ namespace {
         }
     };
 
+    TEST(RecordingSurface, WritesOneLinePerCall)
+    {
+        RecordingSurface surface(10, 20);
+        Canvas& canvas = surface.canvas();
+        canvas.setPenColor(-1);
+        canvas.setPenWidth(2);
+        canvas.setBrushColor(16777215);
+        canvas.setFontColor(0);
+        canvas.fillRect(0, 0, 10, 20);
+        canvas.moveTo(-2147483647 - 1, 5);
+        canvas.lineTo(3, 2147483647);
+        canvas.textOut(1, 2, "a b  é");
+        canvas.release();
+        surface.present();
+        EXPECT_EQ(surface.trace(),
+            "pencolor -1\npenwidth 2\nbrush 16777215\nfontcolor 0\nfill 0 0 10 20\n"
+            "move -2147483648 5\nline 3 2147483647\ntext 1 2 a b  é\nrelease\npresent\n");
+        EXPECT_EQ(surface.width(), 10);
+        EXPECT_EQ(surface.height(), 20);
+    }
+
     TEST_F(ViewFixture, RedrawShowsZoomLampAndPresents)
     {
         view.RedrawPlot();
