@@ -1,0 +1,19 @@
+// Velquor: start-up. The application object, the main window (which creates the
+// graph-settings dialog and the print page), then the event loop until the window closes.
+#include "ui/main_form.h"
+#include "ui/qt_dialog_service.h"
+#include "ui/velquor_application.h"
+
+int main(int argc, char** argv)
+{
+    velquor::VelquorApplication app(argc, argv);
+    velquor::QtDialogService dialogs;
+    app.setDialogService(&dialogs);
+
+    QStringList arguments = app.arguments();
+    arguments.removeFirst();
+    velquor::TMainForm form(dialogs, arguments);
+    dialogs.setParent(&form);
+    form.showAtStartup();
+    return app.exec();
+}

@@ -1,0 +1,223 @@
+#include "document/document.h"
+#include "ui/graph_list.h"
+#include "ui_test_support.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTest>
+#include <QTreeWidget>
+#include <memory>
+
+using namespace velquor;
+using namespace velquor::testing;
+
+namespace {
+
+struct Harness
+{
+    Document document;
+    GraphList list { document };
+    int redraws = 0;
+    QList<int> opened;
+
+    explicit Harness(const std::vector<GraphEntry>& entries)
+    {
+        for (const GraphEntry& entry : entries)
+            document.appendEntry(entry);
+        list.redraw = [this] { ++redraws; };
+        list.openEntry = [this](int slot) { opened.append(slot); };
+        list.resize(150, 300);
+        list.show();
+        list.rebuild();
+    }
+    QStringList texts() const
+    {
+        QStringList result;
+        for (int i = 0; i < list.itemCount(); ++i)
+            result << list.TreeView1->topLevelItem(i)->text(0);
+        return result;
+    }
+    QList<int> slots() const
+    {
+        QList<int> result;
+        for (int i = 0; i < list.itemCount(); ++i)
+            result << list.TreeView1->topLevelItem(i)->data(0, Qt::UserRole).toInt();
+        return result;
+    }
+};
+
+} // namespace
+
+class GraphListTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void deletedFirstSlotAndMoves();
+    void upAndDownAtTheEnds();
+    void deletingOnlyEntryShowsPlaceholder();
+    void popupCaptionsByKind_data();
+    void popupCaptionsByKind();
+    void showHideKeepsItem();
+    void emptyNameAfterEditing();
+    void commandsWithoutSelectionDoNothing();
+    void doubleClickOpensSelectedSlot();
+    void rightClickKeepsSelection();
+};
+
+void GraphListTest::deletedFirstSlotAndMoves()
+{
+    Harness h({ graph("a"), graph("b"), graph("c") });
+    h.document.markDeleted(0);
+    h.list.rebuild();
+    QCOMPARE(h.slots(), (QList<int> { 2, 3 }));
+
+    // Slot 2 moves up into the deleted slot 1: the list looks the same.
+    h.list.selectRow(0);
+    h.list.N18Click();
+    QCOMPARE(h.texts(), (QStringList { QStringLiteral("b"), QStringLiteral("c") }));
+    QCOMPARE(h.slots(), (QList<int> { 1, 3 }));
+    QCOMPARE(h.redraws, 1);
+    QCOMPARE(h.document.entry(1).deleted, -1);
+
+    // Back in the first table: slot 2 may not move down, 2 is not less than the two items.
+    Harness again({ graph("a"), graph("b"), graph("c") });
+    again.document.markDeleted(0);
+    again.list.rebuild();
+    again.list.selectRow(0);
+    again.list.N19Click();
+    QCOMPARE(again.slots(), (QList<int> { 2, 3 }));
+    QCOMPARE(again.document.entry(1).name, std::string("b"));
+    QCOMPARE(again.redraws, 0);
+}
+
+void GraphListTest::upAndDownAtTheEnds()
+{
+    Harness h({ graph("a"), graph("b") });
+    h.list.selectRow(0);
+    h.list.N18Click(); // slot 1 does not move up
+    h.list.selectRow(1);
+    h.list.N19Click(); // the last item does not move down
+    QCOMPARE(h.texts(), (QStringList { QStringLiteral("a"), QStringLiteral("b") }));
+    QCOMPARE(h.redraws, 0);
+    h.list.selectRow(0);
+    h.list.N19Click();
+    QCOMPARE(h.texts(), (QStringList { QStringLiteral("b"), QStringLiteral("a") }));
+    QCOMPARE(h.list.selectedSlot(), 0); // the rebuild keeps no selection
+}
+
+void GraphListTest::deletingOnlyEntryShowsPlaceholder()
+{
+    Harness h({ graph("a") });
+    QVERIFY(h.list.TreeView1->isVisible());
+    QVERIFY(!h.list.Panel10->isVisible());
+    h.list.selectRow(0);
+    h.list.Delete1Click();
+    QVERIFY(h.list.Panel10->isVisible());
+    QVERIFY(!h.list.TreeView1->isVisible());
+    QCOMPARE(h.list.Panel10->text(), QStringLiteral("グラフを追加してください"));
+    QCOMPARE(h.document.graphCount(), 1);
+    QCOMPARE(h.document.entry(0).visible, 0);
+    QCOMPARE(h.redraws, 1);
+}
+
+void GraphListTest::popupCaptionsByKind_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("showEnabled");
+    QTest::newRow("function") << 0 << QStringLiteral("グラフの設定") << true;
+    QTest::newRow("parametric") << 1 << QStringLiteral("グラフの設定") << true;
+    QTest::newRow("polar") << 2 << QStringLiteral("グラフの設定") << true;
+    QTest::newRow("position") << 10 << QStringLiteral("移動") << false;
+    QTest::newRow("constants") << 11 << QStringLiteral("定数の復元") << false;
+    QTest::newRow("unknown kind from a file") << 7 << QStringLiteral("グラフの設定") << true;
+}
+
+void GraphListTest::popupCaptionsByKind()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, caption);
+    QFETCH(bool, showEnabled);
+    // A stored item first, so that the caption always changes from the last opening.
+    Harness h({ graph("p", 10), graph("x", kind) });
+    h.list.selectRow(0);
+    h.list.PopupMenu1Popup();
+    h.list.selectRow(1);
+    h.list.PopupMenu1Popup();
+    QCOMPARE(h.list.N1->text(), caption);
+    QCOMPARE(h.list.Show1->isEnabled(), showEnabled);
+    QCOMPARE(h.list.Show1->isChecked(), kind < 10);
+    QVERIFY(h.list.Delete1->isEnabled());
+    QVERIFY(h.list.N18->isEnabled());
+    QVERIFY(h.list.N19->isEnabled());
+}
+
+void GraphListTest::showHideKeepsItem()
+{
+    Harness h({ graph("a") });
+    h.list.selectRow(0);
+    h.list.PopupMenu1Popup();
+    h.list.Show1->trigger();
+    QCOMPARE(h.document.entry(0).visible, 0);
+    QCOMPARE(h.list.itemCount(), 1);
+    QCOMPARE(h.redraws, 1);
+    h.list.PopupMenu1Popup();
+    QVERIFY(!h.list.Show1->isChecked());
+    h.list.Show1->trigger();
+    QCOMPARE(h.document.entry(0).visible, -1);
+}
+
+void GraphListTest::emptyNameAfterEditing()
+{
+    Harness h({ graph("a"), graph("b") });
+    // Confirming an in-place edit changes the name only.
+    h.list.TreeView1->topLevelItem(1)->setText(0, QString());
+    QCOMPARE(h.document.entry(1).name, std::string());
+    QCOMPARE(h.redraws, 0);
+    h.list.rebuild();
+    QCOMPARE(h.texts().constLast(), QStringLiteral("名前未設定"));
+    QCOMPARE(h.document.entry(1).name, std::string("名前未設定"));
+}
+
+void GraphListTest::commandsWithoutSelectionDoNothing()
+{
+    Harness h({ graph("a"), graph("b") });
+    h.list.TreeView1->clearSelection();
+    h.list.Delete1Click();
+    h.list.N18Click();
+    h.list.N19Click();
+    h.list.Show1Click();
+    h.list.TreeView1DblClick();
+    QCOMPARE(h.list.itemCount(), 2);
+    QCOMPARE(h.redraws, 0);
+    QVERIFY(h.opened.isEmpty());
+}
+
+void GraphListTest::doubleClickOpensSelectedSlot()
+{
+    Harness h({ graph("a"), graph("b"), graph("c") });
+    h.document.markDeleted(0);
+    h.list.rebuild();
+    h.list.selectRow(1);
+    h.list.N1->trigger();
+    QCOMPARE(h.opened, QList<int> { 3 });
+}
+
+void GraphListTest::rightClickKeepsSelection()
+{
+    Harness h({ graph("a"), graph("b") });
+    h.list.selectRow(0);
+    QWidget* viewport = h.list.TreeView1->viewport();
+    const QPoint second
+        = h.list.TreeView1->visualItemRect(h.list.TreeView1->topLevelItem(1)).center();
+    sendMouse(viewport, QEvent::MouseButtonPress, second, Qt::RightButton, Qt::RightButton);
+    sendMouse(viewport, QEvent::MouseButtonRelease, second, Qt::RightButton, Qt::NoButton);
+    QCOMPARE(h.list.selectedSlot(), 1);
+}
+
+std::unique_ptr<QObject> makeGraphListTest()
+{
+    return std::make_unique<GraphListTest>();
+}
+
+#include "graph_list_test.moc"

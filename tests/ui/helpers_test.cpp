@@ -1,0 +1,102 @@
+#include "platform/help_viewer.h"
+#include "ui/error_box.h"
+#include "ui/main_form.h"
+#include "ui/version_dlg.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+#include <memory>
+
+using namespace velquor;
+
+class HelpersTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void errorBoxFullStop_data();
+    void errorBoxFullStop();
+    void fileFilter_data();
+    void fileFilter();
+    void aboutBox();
+    void helpWindowShowsContents();
+};
+
+void HelpersTest::errorBoxFullStop_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("japanese") << QStringLiteral("ﾌｧｲﾙ a は開けません")
+                              << QStringLiteral("ﾌｧｲﾙ a は開けません.");
+    QTest::newRow("quote sorts before .") << QStringLiteral("'x'") << QStringLiteral("'x'");
+    QTest::newRow("full stop") << QStringLiteral("done.") << QStringLiteral("done.");
+    QTest::newRow("hyphen") << QStringLiteral("a-") << QStringLiteral("a-");
+    QTest::newRow("slash sorts after .") << QStringLiteral("a/") << QStringLiteral("a/.");
+    QTest::newRow("digit") << QStringLiteral("x 1") << QStringLiteral("x 1.");
+    QTest::newRow("blank") << QStringLiteral("x ") << QStringLiteral("x ");
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("beyond the BMP") << QStringLiteral("x😀") << QStringLiteral("x😀.");
+}
+
+void HelpersTest::errorBoxFullStop()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
+    QCOMPARE(errorBoxText(message), shown);
+}
+
+void HelpersTest::fileFilter_data()
+{
+    QTest::addColumn<QString>("windows");
+    QTest::addColumn<QString>("qt");
+    QTest::newRow("documents") << QStringLiteral(
+        "グラフデータファイル(*.gdt)|*.gdt|すべてのファイル|*.*")
+                               << QStringLiteral(
+                                      "グラフデータファイル(*.gdt);;すべてのファイル (*.*)");
+    QTest::newRow("several patterns")
+        << QStringLiteral("画像|*.bmp;*.dib") << QStringLiteral("画像 (*.bmp *.dib)");
+}
+
+void HelpersTest::fileFilter()
+{
+    QFETCH(QString, windows);
+    QFETCH(QString, qt);
+    QCOMPARE(qtFileFilter(windows), qt);
+}
+
+void HelpersTest::aboutBox()
+{
+    TVersionDlgForm about;
+    QCOMPARE(about.windowTitle(), QStringLiteral("バージョン情報"));
+    QCOMPARE(about.size(), QSize(428, 244));
+    auto* version = about.findChild<QLabel*>(QStringLiteral("Version"));
+    QVERIFY(version);
+    QCOMPARE(version->text(), QStringLiteral("バージョン 1.40 "));
+    auto* ok = about.findChild<QPushButton*>(QStringLiteral("OKButton"));
+    QVERIFY(ok && ok->isDefault());
+    QCOMPARE(ok->geometry(), QRect(330, 208, 87, 25));
+    about.show();
+    QTest::keyClick(&about, Qt::Key_Return);
+    QCOMPARE(about.result(), int(QDialog::Accepted));
+}
+
+void HelpersTest::helpWindowShowsContents()
+{
+    HelpViewer help;
+    help.showContents(QStringLiteral("Velquor.hlp"));
+    QVERIFY(help.window());
+    QVERIFY(help.window()->isVisible());
+    auto* browser = help.window()->findChild<QTextBrowser*>();
+    QVERIFY(browser);
+    QVERIFY(!browser->toPlainText().isEmpty());
+    if (HelpViewer::contentsPath(QStringLiteral("Velquor.hlp")).isEmpty())
+        QVERIFY(browser->toPlainText().contains(QStringLiteral("Velquor.hlp")));
+}
+
+std::unique_ptr<QObject> makeHelpersTest()
+{
+    return std::make_unique<HelpersTest>();
+}
+
+#include "helpers_test.moc"

@@ -1,0 +1,340 @@
+#include "platform/plot_widget.h"
+#include "platform/scripted_dialog_service.h"
+#include "ui/graph_list.h"
+#include "ui/main_form.h"
+#include "ui_test_support.h"
+
+#include <QLabel>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <memory>
+
+using namespace velquor;
+using namespace velquor::testing;
+
+namespace {
+
+struct Harness
+{
+    ScriptedDialogService dialogs;
+    std::unique_ptr<TMainForm> form;
+
+    explicit Harness(const QStringList& arguments = {}, bool show = true)
+        : form(std::make_unique<TMainForm>(dialogs, arguments))
+    {
+        // Ticks are driven by the tests, one DXTimer1Timer at a time.
+        form->DXTimer1->stop();
+        if (show) {
+            form->show();
+            QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        }
+    }
+    void ticks(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            form->DXTimer1Timer();
+    }
+};
+
+} // namespace
+
+class MainFormTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startUpDrawsFirstPlotAtSettle();
+    void commandLineSwitches_data();
+    void commandLineSwitches();
+    void twoPathsLeaveTheSecond();
+    void badPathIsReportedAndStartUpCompletes();
+    void noAnimationSwitchMakesPositionsJump();
+    void panningWithLeftButtonOnly_data();
+    void panningWithLeftButtonOnly();
+    void settleRedrawWaitsForRelease();
+    void trackBarAt500();
+    void wheelZoomKeepsPointUnderCursor();
+    void hidingPanelsGivesPlotWholeWindow();
+    void newDocumentKeepsCommandLineUnread();
+    void saveAsThenOpenRoundTrip();
+    void addGraphFromToolbar();
+    void splitterEndDragSetsSettleCounter();
+
+private:
+    QTemporaryDir m_folder;
+    QString file(const QString& name) const { return m_folder.filePath(name); }
+};
+
+void MainFormTest::startUpDrawsFirstPlotAtSettle()
+{
+    Harness h;
+    // Nothing is drawn before the settle redraw: the designed texts stay.
+    QCOMPARE(h.form->ZoomPanel->text(), QStringLiteral("10"));
+    QCOMPARE(h.form->TrackBar1->value(), 40);
+    QCOMPARE(h.form->document().CX, 222);
+    QCOMPARE(h.form->document().CY, 182);
+    QCOMPARE(h.form->plotView().suppressRedraw, 0);
+    QVERIFY(h.form->graphList().Panel10->isVisible());
+    QVERIFY(!h.form->graphList().TreeView1->isVisible());
+    QCOMPARE(h.form->windowTitle(), QStringLiteral("Velquor"));
+
+    // Showing the window sized the plot, which set the settle counter.
+    QCOMPARE(h.form->plotView().settleTicks, 1);
+    h.ticks(31);
+    QCOMPARE(h.form->ZoomPanel->text(), QStringLiteral("25 %"));
+    QCOMPARE(h.form->TrackBar1->value(), 25);
+    QCOMPARE(h.form->document().Zoom, 25);
+    QCOMPARE(h.form->document().CX, 222);
+    QCOMPARE(h.dialogs.errors(), QStringList());
+}
+
+void MainFormTest::commandLineSwitches_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("maximized");
+    QTest::addColumn<bool>("animatedMoves");
+    QTest::newRow("none") << QStringList() << false << true;
+    QTest::newRow("-m") << QStringList { QStringLiteral("-m") } << true << true;
+    QTest::newRow("-M") << QStringList { QStringLiteral("-M") } << true << true;
+    QTest::newRow("-n") << QStringList { QStringLiteral("-n") } << false << false;
+    QTest::newRow("-N") << QStringList { QStringLiteral("-N") } << false << false;
+    // Whole, exact comparisons only.
+    QTest::newRow("-mn ignored") << QStringList { QStringLiteral("-mn") } << false << true;
+    QTest::newRow("-x ignored") << QStringList { QStringLiteral("-x") } << false << true;
+    QTest::newRow("empty ignored") << QStringList { QString() } << false << true;
+}
+
+void MainFormTest::commandLineSwitches()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, maximized);
+    QFETCH(bool, animatedMoves);
+    Harness h(arguments, false);
+    QCOMPARE(h.form->startMaximized(), maximized);
+    QCOMPARE(h.form->N25->isChecked(), animatedMoves);
+    QCOMPARE(h.dialogs.errors(), QStringList());
+    // The origin comes from the designed plot size, maximised or not.
+    QCOMPARE(h.form->document().CX, 222);
+    QCOMPARE(h.form->document().CY, 182);
+}
+
+void MainFormTest::twoPathsLeaveTheSecond()
+{
+    const QString first = file(QStringLiteral("first.gdt"));
+    const QString second = file(QStringLiteral("second.gdt"));
+    writeLines(first,
+        documentLines({ QStringLiteral("[CX]"), QStringLiteral("10") },
+            { { QStringLiteral("f"), QStringLiteral("-1"), QStringLiteral("0"),
+                QStringLiteral("255"), QStringLiteral("1"), QStringLiteral("x"), QString(),
+                QStringLiteral("100"), QStringLiteral("0"), QStringLiteral("1") } }));
+    writeLines(second, documentLines({ QStringLiteral("[CY]"), QStringLiteral("20") }, {}));
+    Harness h({ first, second }, false);
+    QCOMPARE(QString::fromStdString(h.form->document().fileName()), second);
+    QCOMPARE(h.form->document().graphCount(), 0);
+    QCOMPARE(h.form->document().CX, 10); // the first file's view stays where the second is silent
+    QCOMPARE(h.form->document().CY, 20);
+    QVERIFY(h.form->graphList().Panel10->isVisibleTo(h.form.get()));
+}
+
+void MainFormTest::badPathIsReportedAndStartUpCompletes()
+{
+    const QString good = file(QStringLiteral("good.gdt"));
+    writeLines(good, documentLines({}, {}));
+    const QString missing = file(QStringLiteral("missing.gdt"));
+    Harness h({ missing, good }, false);
+    QCOMPARE(
+        h.dialogs.errors(), QStringList { QStringLiteral("ﾌｧｲﾙ %1 は開けません.").arg(missing) });
+    QCOMPARE(h.form->plotView().suppressRedraw, 0);
+    QVERIFY(h.form->document().fileName().empty()); // processing stopped at the bad path
+}
+
+void MainFormTest::noAnimationSwitchMakesPositionsJump()
+{
+    for (const bool jump : { true, false }) {
+        Harness h(jump ? QStringList { QStringLiteral("-n") } : QStringList {});
+        h.ticks(31);
+        GraphEntry position = graph("here", static_cast<std::int32_t>(GraphKind::Position));
+        position.width = 50;
+        position.divisions = 60;
+        position.rangeFrom = "70";
+        h.form->document().appendEntry(position);
+        h.form->graphList().rebuild();
+        h.form->TreeView1DblClick(1);
+        QCOMPARE(h.form->document().CX, 50);
+        QCOMPARE(h.form->document().CY, 60);
+        QCOMPARE(h.form->document().Zoom, 70);
+        // The animated move ends at moving accuracy and leaves the settle redraw to come.
+        QCOMPARE(h.form->plotView().settleTicks, jump ? 0 : 1);
+    }
+}
+
+void MainFormTest::panningWithLeftButtonOnly_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("expectedCX");
+    QTest::newRow("left") << int(Qt::LeftButton) << int(Qt::NoModifier) << 232;
+    QTest::newRow("right") << int(Qt::RightButton) << int(Qt::NoModifier) << 222;
+    QTest::newRow("left with shift") << int(Qt::LeftButton) << int(Qt::ShiftModifier) << 222;
+    QTest::newRow("left with ctrl") << int(Qt::LeftButton) << int(Qt::ControlModifier) << 222;
+}
+
+void MainFormTest::panningWithLeftButtonOnly()
+{
+    QFETCH(int, button);
+    QFETCH(int, modifiers);
+    QFETCH(int, expectedCX);
+    Harness h;
+    h.ticks(31);
+    QWidget* plot = h.form->DXDraw1;
+    const auto pressed = static_cast<Qt::MouseButton>(button);
+    const auto keys = static_cast<Qt::KeyboardModifiers>(modifiers);
+    sendMouse(plot, QEvent::MouseButtonPress, { 100, 100 }, pressed, pressed, keys);
+    QCOMPARE(h.form->plotView().dragging, -1);
+    sendMouse(plot, QEvent::MouseMove, { 110, 100 }, Qt::NoButton, pressed, keys);
+    QCOMPARE(h.form->document().CX, expectedCX);
+    QCOMPARE(h.form->document().CY, 182);
+    sendMouse(plot, QEvent::MouseButtonRelease, { 110, 100 }, pressed, Qt::NoButton, keys);
+    QCOMPARE(h.form->plotView().dragging, 0);
+}
+
+void MainFormTest::settleRedrawWaitsForRelease()
+{
+    Harness h;
+    h.ticks(31);
+    QWidget* plot = h.form->DXDraw1;
+    sendMouse(plot, QEvent::MouseButtonPress, { 100, 100 }, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(plot, QEvent::MouseMove, { 90, 95 }, Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(h.form->plotView().settleTicks, 1);
+    h.ticks(50); // held: the counter does not advance
+    QCOMPARE(h.form->plotView().settleTicks, 1);
+    sendMouse(plot, QEvent::MouseButtonRelease, { 90, 95 }, Qt::LeftButton, Qt::NoButton);
+    h.ticks(29);
+    QCOMPARE(h.form->plotView().settleTicks, 30);
+    h.ticks(1);
+    QCOMPARE(h.form->plotView().settleTicks, 0);
+    QCOMPARE(h.form->document().CX, 212);
+    QCOMPARE(h.form->document().CY, 177);
+}
+
+void MainFormTest::trackBarAt500()
+{
+    Harness h;
+    h.ticks(31);
+    h.form->TrackBar1->setValue(500); // as the user's move does
+    QCOMPARE(h.form->document().Zoom, 500);
+    QCOMPARE(h.form->ZoomPanel->text(), QStringLiteral("500 %"));
+    QCOMPARE(h.form->plotView().settleTicks, 1);
+    QCOMPARE(h.form->document().CX, 222); // the picture scales about the origin
+}
+
+void MainFormTest::wheelZoomKeepsPointUnderCursor()
+{
+    Harness h;
+    h.ticks(31);
+    // 25 -> 28 (10 %, rounded) about (322, 182): the point 4 units right of the origin stays.
+    h.form->zoomAbout(322, 182, 1);
+    QCOMPARE(h.form->document().Zoom, 28);
+    QCOMPARE(h.form->document().CX, 322 - 112);
+    QCOMPARE(h.form->TrackBar1->value(), 28);
+    QCOMPARE(h.form->ZoomPanel->text(), QStringLiteral("28 %"));
+    QCOMPARE(h.form->plotView().settleTicks, 1);
+    // Clamped at both ends, at least one step a notch.
+    h.form->zoomAbout(0, 0, -100);
+    QCOMPARE(h.form->document().Zoom, 1);
+    h.form->zoomAbout(0, 0, 1);
+    QCOMPARE(h.form->document().Zoom, 2);
+    h.form->zoomAbout(0, 0, 500);
+    QCOMPARE(h.form->document().Zoom, 500);
+}
+
+void MainFormTest::hidingPanelsGivesPlotWholeWindow()
+{
+    Harness h;
+    h.ticks(31);
+    h.form->N5Click();
+    h.form->N14Click();
+    h.form->N16Click();
+    QVERIFY(!h.form->N5->isChecked());
+    QVERIFY(!h.form->N14->isChecked());
+    QVERIFY(!h.form->N16->isChecked());
+    QWidget* client = h.form->centralWidget();
+    QCOMPARE(h.form->DXDraw1->geometry().size(), client->size());
+    QCOMPARE(h.form->DXDraw1->mapTo(client, QPoint(0, 0)), QPoint(0, 0));
+    QCOMPARE(QSize(h.form->surface().width(), h.form->surface().height()), client->size());
+    QCOMPARE(h.form->document().CX, 222); // the origin keeps its surface pixel
+
+    h.form->N5Click();
+    QVERIFY(h.form->N5->isChecked());
+    QVERIFY(h.form->Panel9->isVisible());
+    QCOMPARE(h.form->DXDraw1->width(), client->width() - 152 - 4);
+}
+
+void MainFormTest::newDocumentKeepsCommandLineUnread()
+{
+    const QString path = file(QStringLiteral("one.gdt"));
+    writeLines(path,
+        documentLines({},
+            { { QStringLiteral("g"), QStringLiteral("-1"), QStringLiteral("0"),
+                QStringLiteral("255"), QStringLiteral("1"), QStringLiteral("x"), QString(),
+                QStringLiteral("100"), QStringLiteral("0"), QStringLiteral("1") } }));
+    Harness h({ path });
+    QCOMPARE(h.form->graphList().itemCount(), 1);
+    h.form->New2Click();
+    QCOMPARE(h.form->document().graphCount(), 0);
+    QVERIFY(h.form->document().fileName().empty());
+    QVERIFY(h.form->graphList().Panel10->isVisible());
+    QCOMPARE(h.form->ZoomPanel->text(), QStringLiteral("25 %"));
+}
+
+void MainFormTest::saveAsThenOpenRoundTrip()
+{
+    Harness h;
+    h.ticks(31);
+    h.form->document().appendEntry(graph("x^2"));
+    const QString path = file(QStringLiteral("saved.gdt"));
+    h.dialogs.push(path);
+    h.form->Save2Click(); // no file name yet: Save As
+    QVERIFY(h.dialogs.log().constLast().startsWith(
+        QStringLiteral("save: グラフデータファイル(*.gdt);;すべてのファイル (*.*): gdt: ")));
+    QVERIFY(h.dialogs.log().constLast().endsWith(QStringLiteral(": confirm")));
+    QVERIFY(QFile::exists(path));
+
+    h.form->New2Click();
+    h.dialogs.push(path);
+    h.form->Open2Click();
+    QCOMPARE(h.form->graphList().itemCount(), 1);
+    QCOMPARE(QString::fromStdString(h.form->document().entry(0).name), QStringLiteral("x^2"));
+    QCOMPARE(QString::fromStdString(h.form->document().fileName()), path);
+
+    h.dialogs.push(ScriptedDialogService::Cancel {});
+    h.form->Open2Click(); // cancelled: nothing changes
+    QCOMPARE(h.form->graphList().itemCount(), 1);
+}
+
+void MainFormTest::addGraphFromToolbar()
+{
+    Harness h;
+    h.ticks(31);
+    whenModal([&] { h.form->inputDlg().accept(); });
+    h.form->ToolButton6Click();
+    QCOMPARE(h.form->graphList().itemCount(), 1);
+    QVERIFY(h.form->graphList().TreeView1->isVisible());
+    QVERIFY(!h.form->graphList().Panel10->isVisible());
+}
+
+void MainFormTest::splitterEndDragSetsSettleCounter()
+{
+    Harness h;
+    h.ticks(31);
+    h.form->Splitter2EndDrag();
+    QCOMPARE(h.form->plotView().settleTicks, 1);
+}
+
+std::unique_ptr<QObject> makeMainFormTest()
+{
+    return std::make_unique<MainFormTest>();
+}
+
+#include "main_form_test.moc"

@@ -1,0 +1,88 @@
+// The file commands of the main window: New, Open, Save, Save As and the load they share.
+#include "constants_panel.h"
+#include "document/gdt_loader.h"
+#include "document/gdt_writer.h"
+#include "error_box.h"
+#include "graph_list.h"
+#include "main_form.h"
+#include "platform/dialog_service.h"
+
+#include <QFileInfo>
+
+namespace velquor {
+
+namespace {
+    const QString DocumentFilter
+        = QStringLiteral("グラフデータファイル(*.gdt)|*.gdt|すべてのファイル|*.*");
+    const QString DocumentSuffix = QStringLiteral("gdt");
+} // namespace
+
+QString qtFileFilter(const QString& windowsFilter)
+{
+    // Qt reads a filter's patterns from its last parentheses; a description that already
+    // ends in its own pattern is kept as it is, any other gets the pattern appended.
+    const QStringList parts = windowsFilter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& name = parts[i];
+        const QString patterns = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (name.endsWith(QLatin1Char('(') + patterns + QLatin1Char(')')))
+            filters.append(name);
+        else
+            filters.append(name + QStringLiteral(" (") + patterns + QLatin1Char(')'));
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+void TMainForm::New2Click()
+{
+    m_constantsPanel->resetCounterA();
+    m_document.resetForNew(m_surface.width(), m_surface.height());
+    FormCreate();
+    RedrawPlot();
+}
+
+void TMainForm::Open2Click()
+{
+    const auto path = m_dialogs.openFileName(qtFileFilter(DocumentFilter), DocumentSuffix,
+        QString::fromStdString(m_document.fileName()));
+    if (path)
+        loadDocument(*path);
+}
+
+void TMainForm::loadDocument(const QString& path)
+{
+    const GdtLoadResult result = loadGdt(m_document, path.toStdString());
+    // The list follows the table even when the redraw fails on a setting of the file, so it
+    // never lists the entries of the document that was replaced.
+    try {
+        RedrawPlot();
+    } catch (...) {
+        m_graphList->rebuild();
+        throw;
+    }
+    m_graphList->rebuild();
+    if (!result.warning.empty())
+        m_dialogs.showError(errorBoxText(QString::fromStdString(result.warning)));
+}
+
+void TMainForm::Save2Click()
+{
+    if (m_document.fileName().empty()) {
+        SaveAs2Click();
+        return;
+    }
+    saveGdt(m_document, m_document.fileName());
+}
+
+void TMainForm::SaveAs2Click()
+{
+    const auto path = m_dialogs.saveFileName(qtFileFilter(DocumentFilter), DocumentSuffix,
+        QString::fromStdString(m_document.fileName()), true);
+    if (!path)
+        return;
+    m_document.setFileName(path->toStdString());
+    Save2Click();
+}
+
+} // namespace velquor

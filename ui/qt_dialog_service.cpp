@@ -1,0 +1,76 @@
+#include "qt_dialog_service.h"
+
+#include "ui/input_text_dialog.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace velquor {
+
+void QtDialogService::showError(const QString& text)
+{
+    QMessageBox box(
+        QMessageBox::Critical, QStringLiteral("Velquor"), text, QMessageBox::NoButton, m_parent);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+bool QtDialogService::askYesNo(const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, m_parent);
+    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+std::optional<QString> QtDialogService::inputText(
+    const QString& caption, const QString& prompt, const QString& initialText)
+{
+    return InputTextDialog::getText(m_parent, caption, prompt, initialText);
+}
+
+std::optional<QString> QtDialogService::openFileName(
+    const QString& filter, const QString& defaultSuffix, const QString& initialPath)
+{
+    QFileDialog dialog(m_parent, QString(), initialPath, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> QtDialogService::saveFileName(const QString& filter,
+    const QString& defaultSuffix, const QString& initialPath, bool confirmOverwrite)
+{
+    QFileDialog dialog(m_parent, QString(), initialPath, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (!confirmOverwrite)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!initialPath.isEmpty())
+        dialog.selectFile(initialPath);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<std::int32_t> QtDialogService::chooseColor(std::int32_t initialColor)
+{
+    // The document's colours are 0x00BBGGRR.
+    const QColor initial(
+        initialColor & 0xff, (initialColor >> 8) & 0xff, (initialColor >> 16) & 0xff);
+    const QColor chosen = QColorDialog::getColor(initial, m_parent);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return static_cast<std::int32_t>(chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16));
+}
+
+} // namespace velquor

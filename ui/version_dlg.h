@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QDialog>
+
+namespace velquor {
+
+// The about box: created for each showing and released when it closes.
+class TVersionDlgForm : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TVersionDlgForm(QWidget* parent = nullptr);
+};
+
+} // namespace velquor
