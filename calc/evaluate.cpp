@@ -300,8 +300,8 @@ namespace {
             if (c == closing && --depth == -1)
                 break;
         }
+        // Not charged here: the nested evaluation of the enclosed text pays for its length.
         const std::int64_t end = std::min(m_pos, size);
-        m_context.charge(static_cast<std::uint64_t>(end - start + 1));
         return m_text.substr(
             static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
     }

@@ -79,7 +79,10 @@ bool addFunction(TCalcData& request, const std::string& definition)
     return true;
 }
 
-void printValue(Ext value) { std::printf("%.21Lg\n", value); }
+void printValue(Ext value)
+{
+    std::printf("%.21Lg\n", value);
+}
 
 std::vector<std::string> splitTabs(const std::string& line)
 {

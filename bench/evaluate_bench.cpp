@@ -1,0 +1,130 @@
+// Nanoseconds per evaluation of eight curve formulas over 1,000 values of x in [-10, 10]:
+// the evaluator, muparser and fparser (both in double), and hand-written long-double code
+// (the limit of what any evaluator could reach).
+
+#include "calc/evaluate.h"
+
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <fparser.hh>
+#include <functional>
+#include <muParser.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+using velquor::Ext;
+
+constexpr int Samples = 1000;
+constexpr Ext ConstantA = 2;
+constexpr Ext ConstantB = 3;
+
+struct BenchFormula
+{
+    const char* velquor; // in the formula language
+    const char* usual; // the same formula for muparser and fparser
+    std::function<Ext(Ext)> native;
+};
+
+const std::vector<BenchFormula>& formulas()
+{
+    static const std::vector<BenchFormula> list = {
+        { "sin(x)", "sin(x)", [](Ext x) { return sinl(x); } },
+        { "2x^2+3x-5", "2*x^2+3*x-5", [](Ext x) { return 2 * x * x + 3 * x - 5; } },
+        { "x^3-2x", "x^3-2*x", [](Ext x) { return x * x * x - 2 * x; } },
+        { "sin(x)cos(3x)+x/5", "sin(x)*cos(3*x)+x/5",
+            [](Ext x) { return sinl(x) * cosl(3 * x) + x / 5; } },
+        { "sqrt(abs(x))exp(-xx/8)", "sqrt(abs(x))*exp(-x*x/8)",
+            [](Ext x) { return sqrtl(fabsl(x)) * expl(-x * x / 8); } },
+        { "tan(x)", "tan(x)", [](Ext x) { return tanl(x); } },
+        { "a sin(bx)", "a*sin(b*x)", [](Ext x) { return ConstantA * sinl(ConstantB * x); } },
+        { "(x+1)^2/(x^2+1)", "(x+1)^2/(x^2+1)",
+            [](Ext x) { return (x + 1) * (x + 1) / (x * x + 1); } },
+    };
+    return list;
+}
+
+Ext sampleX(int i)
+{
+    return -10 + 20 * static_cast<Ext>(i) / (Samples - 1);
+}
+
+void perEvaluation(benchmark::State& state)
+{
+    state.counters["ns/eval"]
+        = benchmark::Counter(static_cast<double>(state.iterations()) * Samples,
+            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void evaluateVelquor(benchmark::State& state, const BenchFormula& formula)
+{
+    velquor::TCalcData request;
+    request.formula = formula.velquor;
+    request.a = ConstantA;
+    request.b = ConstantB;
+    for (auto _ : state) {
+        for (int i = 0; i < Samples; ++i) {
+            request.x = sampleX(i);
+            benchmark::DoNotOptimize(velquor::Evaluate(request));
+        }
+    }
+    perEvaluation(state);
+}
+
+void evaluateMuparser(benchmark::State& state, const BenchFormula& formula)
+{
+    double x = 0, a = static_cast<double>(ConstantA), b = static_cast<double>(ConstantB);
+    mu::Parser parser;
+    parser.DefineVar("x", &x);
+    parser.DefineVar("a", &a);
+    parser.DefineVar("b", &b);
+    parser.SetExpr(formula.usual);
+    for (auto _ : state) {
+        for (int i = 0; i < Samples; ++i) {
+            x = static_cast<double>(sampleX(i));
+            benchmark::DoNotOptimize(parser.Eval());
+        }
+    }
+    perEvaluation(state);
+}
+
+void evaluateFparser(benchmark::State& state, const BenchFormula& formula)
+{
+    FunctionParser parser;
+    if (parser.Parse(formula.usual, "x,a,b") >= 0) {
+        state.SkipWithError(parser.ErrorMsg());
+        return;
+    }
+    parser.Optimize();
+    double vars[3] = { 0, static_cast<double>(ConstantA), static_cast<double>(ConstantB) };
+    for (auto _ : state) {
+        for (int i = 0; i < Samples; ++i) {
+            vars[0] = static_cast<double>(sampleX(i));
+            benchmark::DoNotOptimize(parser.Eval(vars));
+        }
+    }
+    perEvaluation(state);
+}
+
+void evaluateNative(benchmark::State& state, const BenchFormula& formula)
+{
+    for (auto _ : state) {
+        for (int i = 0; i < Samples; ++i)
+            benchmark::DoNotOptimize(formula.native(sampleX(i)));
+    }
+    perEvaluation(state);
+}
+
+const bool registered = [] {
+    for (const BenchFormula& formula : formulas()) {
+        const std::string name = formula.velquor;
+        benchmark::RegisterBenchmark(("Evaluate/" + name).c_str(), evaluateVelquor, formula);
+        benchmark::RegisterBenchmark(("muparser/" + name).c_str(), evaluateMuparser, formula);
+        benchmark::RegisterBenchmark(("fparser/" + name).c_str(), evaluateFparser, formula);
+        benchmark::RegisterBenchmark(("native/" + name).c_str(), evaluateNative, formula);
+    }
+    return true;
+}();
+
+} // namespace
