@@ -1,0 +1,108 @@
+#include "platform/emulated_display.h"
+
+#include "platform/plot_widget.h"
+#include "platform/qimage_surface.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWidget>
+
+namespace velquor {
+
+EmulatedDisplay::EmulatedDisplay(
+    QImageSurface& surface, PlotWidget& widget, QWidget* window, QObject* parent)
+    : QObject(parent)
+    , m_surface(surface)
+    , m_widget(&widget)
+    , m_window(window)
+{
+    m_surface.setWaitForVerticalBlank(m_options.waitVerticalBlank);
+}
+
+EmulatedDisplay::~EmulatedDisplay()
+{
+    if (m_widget)
+        m_widget->removeEventFilter(this);
+}
+
+const std::vector<DisplayMode>& EmulatedDisplay::displayModes()
+{
+    if (!m_modes) {
+        QSize screen = m_screenSize;
+        if (screen.isEmpty() && m_window && m_window->screen())
+            screen = m_window->screen()->size();
+        m_modes = listDisplayModes(screen);
+    }
+    return *m_modes;
+}
+
+void EmulatedDisplay::finalize()
+{
+    if (!m_active)
+        return;
+    m_active.reset();
+    if (m_widget)
+        m_widget->removeEventFilter(this);
+    if (m_window)
+        m_window->setWindowState(m_windowStateBefore);
+}
+
+void EmulatedDisplay::initialize()
+{
+    m_surface.setWaitForVerticalBlank(m_options.waitVerticalBlank);
+    if (m_options.exclusiveFullScreen) {
+        const DisplayMode mode = substituteMode(displayModes(), m_settings.mode());
+        m_active = mode;
+        if (m_window) {
+            m_windowStateBefore = m_window->windowState() & ~Qt::WindowFullScreen;
+            m_window->setWindowState(m_window->windowState() | Qt::WindowFullScreen);
+            m_window->show();
+        }
+        if (m_widget)
+            m_widget->installEventFilter(this);
+        m_surface.resize(mode.width, mode.height);
+    } else if (m_widget) {
+        m_surface.resize(m_widget->width(), m_widget->height());
+    }
+    if (m_widget)
+        m_widget->update();
+    raiseInitialize();
+}
+
+QRect EmulatedDisplay::pictureRect() const
+{
+    if (!m_active || !m_widget)
+        return {};
+    const QSize picture(m_surface.width(), m_surface.height());
+    const QSize fitted = picture.scaled(m_widget->size(), Qt::KeepAspectRatio);
+    return QRect(QPoint((m_widget->width() - fitted.width()) / 2,
+                     (m_widget->height() - fitted.height()) / 2),
+        fitted);
+}
+
+bool EmulatedDisplay::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_widget || !m_active)
+        return false;
+    // The back surface keeps the mode's size whatever size the widget takes on screen.
+    if (event->type() == QEvent::Resize)
+        return true;
+    if (event->type() == QEvent::Paint) {
+        paintScaled();
+        return true;
+    }
+    return false;
+}
+
+void EmulatedDisplay::paintScaled()
+{
+    QPainter painter(m_widget.data());
+    painter.fillRect(m_widget->rect(), Qt::black);
+    if (m_surface.image().isNull())
+        return;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(pictureRect(), reduceToDepth(m_surface.image(), m_active->bits));
+}
+
+} // namespace velquor

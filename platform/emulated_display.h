@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/display_modes.h"
+
+#include <QObject>
+#include <QPointer>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace velquor {
+
+class PlotWidget;
+class QImageSurface;
+
+// The drawing surface component over the QImage surface and its plot widget, with the
+// display's modes emulated: in full screen the main window covers the screen, the back
+// surface takes the mode's size, and the plot widget shows it scaled to fit with its aspect
+// kept and its colours reduced to the mode's depth. The plot widget itself is not changed:
+// an event filter takes over its painting and resizing while full screen is on.
+class EmulatedDisplay final : public QObject, public SurfaceComponent
+{
+public:
+    EmulatedDisplay(
+        QImageSurface& surface, PlotWidget& widget, QWidget* window, QObject* parent = nullptr);
+    ~EmulatedDisplay() override;
+
+    void finalize() override;
+    void initialize() override;
+    SurfaceOptions options() const override { return m_options; }
+    void setOptions(const SurfaceOptions& options) override { m_options = options; }
+    DisplaySettings& displaySettings() override { return m_settings; }
+    const std::vector<DisplayMode>& displayModes() override;
+
+    // The mode in use while full screen (after substitution); empty otherwise.
+    std::optional<DisplayMode> activeMode() const { return m_active; }
+    // Where the scaled picture lies in the plot widget while full screen.
+    QRect pictureRect() const;
+    // Replaces the screen size the modes are read from (tests).
+    void setScreenSize(QSize size) { m_screenSize = size; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void paintScaled();
+
+    QImageSurface& m_surface;
+    QPointer<PlotWidget> m_widget;
+    QPointer<QWidget> m_window;
+    SurfaceOptions m_options;
+    DisplaySettings m_settings;
+    std::optional<std::vector<DisplayMode>> m_modes;
+    std::optional<DisplayMode> m_active;
+    QSize m_screenSize;
+    Qt::WindowStates m_windowStateBefore;
+};
+
+} // namespace velquor

@@ -1,0 +1,6 @@
+# Print page and preview, clipboard, the emulated display modes and the full-screen view.
+list(APPEND VELQUOR_PLATFORM_SOURCES
+    print_engine.h print_engine.cpp
+    clipboard.h clipboard.cpp
+    display_modes.h display_modes.cpp
+    emulated_display.h emulated_display.cpp)

@@ -1,0 +1,154 @@
+#include "ui/full_screen.h"
+
+#include "calc/error.h"
+#include "render/plot_view.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QWidget>
+
+namespace velquor {
+
+PlotControl plotControlOf(PlotView& view)
+{
+    return { &view.suppressRedraw, &view.fullScreen, [&view] { view.RedrawPlot(); } };
+}
+
+FullScreen::FullScreen(
+    FullScreenParts parts, SurfaceComponent& surface, PlotControl plot, QObject* parent)
+    : QObject(parent)
+    , m_parts(parts)
+    , m_surface(surface)
+    , m_plot(std::move(plot))
+    , m_windowedOptions(surface.options())
+{
+    // After leaving, the surfaces live in system memory (the window's resource set plus that).
+    m_windowedOptions.systemMemory = true;
+    m_windowedOptions.exclusiveFullScreen = false;
+    m_surface.setOnInitialize([this] { DXDraw1Initialize(); });
+}
+
+bool FullScreen::isFullScreen() const
+{
+    return m_parts.N12->isChecked();
+}
+
+void FullScreen::N12Click()
+{
+    if (isFullScreen())
+        leave();
+    else
+        enter();
+}
+
+void FullScreen::enter()
+{
+    m_parts.N12->setChecked(true);
+    m_surface.finalize();
+    *m_plot.suppressRedraw = 1;
+    *m_plot.fullScreen = -1;
+    showPanels(false);
+    setFrameless(true);
+    SurfaceOptions options = m_surface.options();
+    options.exclusiveFullScreen = true;
+    m_surface.setOptions(options);
+    initializeOrFallBack();
+    *m_plot.suppressRedraw = 0;
+    m_plot.RedrawPlot();
+}
+
+void FullScreen::leave()
+{
+    m_parts.N12->setChecked(false);
+    m_surface.finalize();
+    *m_plot.suppressRedraw = 1;
+    *m_plot.fullScreen = 0;
+    showPanels(true);
+    setFrameless(false);
+    m_surface.setOptions(m_windowedOptions);
+    m_surface.initialize();
+    *m_plot.suppressRedraw = 0;
+    m_plot.RedrawPlot();
+}
+
+void FullScreen::initializeOrFallBack(const std::function<void()>& prepare)
+{
+    try {
+        if (prepare)
+            prepare();
+        m_surface.initialize();
+    } catch (const Error&) {
+        // The display cannot take the mode: return to the window so that the program stays
+        // usable, then report the failure.
+        leave();
+        throw;
+    }
+}
+
+void FullScreen::showPanels(bool show)
+{
+    // Leaving shows every panel, also those hidden through "表示"; the check marks of the
+    // "表示" items are not touched, so they may disagree until the user chooses one.
+    if (show)
+        m_parts.Splitter2->show();
+    m_parts.Show2->setVisible(show);
+    for (QWidget* panel : { m_parts.Panel12, m_parts.Panel9 })
+        panel->setVisible(show);
+    if (show) {
+        m_parts.Panel1->show();
+        m_parts.Panel4->show();
+        return;
+    }
+    m_parts.Help1->setEnabled(false);
+    for (QWidget* part : { m_parts.Splitter2, m_parts.Panel4, m_parts.Panel1 })
+        part->hide();
+}
+
+void FullScreen::setFrameless(bool frameless)
+{
+    QWidget* window = m_parts.window;
+    const bool visible = window->isVisible();
+    window->setWindowFlag(Qt::FramelessWindowHint, frameless);
+    // Changing the flags of a top-level window hides it.
+    if (visible)
+        window->show();
+    if (!frameless)
+        m_parts.Help1->setEnabled(true);
+    m_parts.Bevel7->setVisible(!frameless);
+}
+
+void FullScreen::DXDraw1Initialize()
+{
+    QMenu* menu = m_parts.ModesMenu;
+    const QList<QAction*> old = menu->actions();
+    for (QAction* item : old) {
+        // The clicked item may be the one being replaced: it goes once its signal returns.
+        menu->removeAction(item);
+        item->deleteLater();
+    }
+    for (const DisplayMode& mode : m_surface.displayModes()) {
+        auto* item = new QAction(modeCaption(mode), menu);
+        connect(item, &QAction::triggered, this, [this, item] { ModeItemClick(item); });
+        menu->addAction(item);
+    }
+}
+
+void FullScreen::ModeItemClick(QAction* item)
+{
+    if (!isFullScreen())
+        return;
+    const QString caption = item->text();
+    *m_plot.suppressRedraw = 1;
+    m_surface.finalize();
+    initializeOrFallBack([this, &caption] {
+        const DisplayMode mode = parseModeCaption(caption);
+        DisplaySettings& settings = m_surface.displaySettings();
+        settings.setWidth(mode.width);
+        settings.setHeight(mode.height);
+        settings.setBits(mode.bits);
+    });
+    *m_plot.suppressRedraw = 0;
+    m_plot.RedrawPlot();
+}
+
+} // namespace velquor

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/display_modes.h"
+
+#include <QObject>
+#include <cstdint>
+#include <functional>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace velquor {
+
+class PlotView;
+
+// The main window's parts that full screen hides, shows and switches.
+struct FullScreenParts
+{
+    QWidget* window = nullptr; // the main window
+    QAction* N12 = nullptr; // "全画面表示", checkable
+    QAction* Show2 = nullptr; // the menu "表示" (its menu action)
+    QAction* Help1 = nullptr; // the menu "ﾍﾙﾌﾟ(&H)" (its menu action)
+    QMenu* ModesMenu = nullptr; // "解像度"
+    QWidget* Panel12 = nullptr; // toolbar
+    QWidget* Panel9 = nullptr; // left panel
+    QWidget* Splitter2 = nullptr;
+    QWidget* Panel4 = nullptr; // spacer
+    QWidget* Panel1 = nullptr; // status bar
+    QWidget* Bevel7 = nullptr; // rule under the menu
+};
+
+// The redraw cycle's flags and entry point that the switch drives (PlotView's, normally).
+struct PlotControl
+{
+    std::int32_t* suppressRedraw = nullptr;
+    std::int32_t* fullScreen = nullptr;
+    std::function<void()> RedrawPlot;
+};
+PlotControl plotControlOf(PlotView& view);
+
+// Full-screen mode and the display-mode menu of the main window.
+class FullScreen final : public QObject
+{
+public:
+    // Registers DXDraw1Initialize as the surface component's initialise event.
+    FullScreen(FullScreenParts parts, SurfaceComponent& surface, PlotControl plot,
+        QObject* parent = nullptr);
+
+    // N12Click: enters full screen when N12 is not ticked, leaves it otherwise. When the
+    // surface cannot be initialised in full screen, the window is restored (a usable
+    // windowed plot) and the error is thrown on for the error box.
+    void N12Click();
+    // Rebuilds "解像度" from the surface's mode list (one item "%dx%dx%d" per mode).
+    void DXDraw1Initialize();
+    // Switches to the item's mode; does nothing unless full screen is on.
+    void ModeItemClick(QAction* item);
+
+    bool isFullScreen() const;
+
+private:
+    void enter();
+    void leave();
+    void showPanels(bool show);
+    void setFrameless(bool frameless);
+    void initializeOrFallBack(const std::function<void()>& prepare = {});
+
+    FullScreenParts m_parts;
+    SurfaceComponent& m_surface;
+    PlotControl m_plot;
+    SurfaceOptions m_windowedOptions;
+};
+
+} // namespace velquor
