@@ -79,6 +79,21 @@ namespace {
         return length;
     }
 
+    // Length of the CP932 character at the start of bytes (1 or 2), or 0 when its first byte
+    // starts no character: 0x80, 0xA0, 0xFD to 0xFF, or a lead byte without a valid trail.
+    std::size_t cp932CharLength(std::string_view bytes)
+    {
+        const unsigned char lead = static_cast<unsigned char>(bytes[0]);
+        if (lead == 0x80 || lead == 0xA0 || lead >= 0xFD)
+            return 0;
+        if ((lead >= 0xA1 && lead <= 0xDF) || lead < 0x80)
+            return 1; // ASCII or half-width katakana
+        if (bytes.size() < 2)
+            return 0;
+        const unsigned char trail = static_cast<unsigned char>(bytes[1]);
+        return trail >= 0x40 && trail <= 0xFC && trail != 0x7F ? 2 : 0;
+    }
+
 } // namespace
 
 bool encodeCp932(std::string_view utf8, std::string& out)
@@ -95,18 +110,39 @@ bool encodeCp932(std::string_view utf8, std::string& out)
 
 std::string decodeCp932(std::string_view bytes)
 {
-    std::string input(bytes);
     std::string out;
-    out.reserve(input.size() * 3 / 2);
-    char* in = input.data();
-    std::size_t inLeft = input.size();
+    out.reserve(bytes.size() + bytes.size() / 2);
     Converter converter("UTF-8", "CP932");
-    // glibc stops at a byte it cannot decode (or at a lead byte cut off at the end): replace
-    // that one byte and go on, so that a following line end is still seen.
-    while (!converter.convert(in, inLeft, out)) {
+    std::size_t p = 0;
+    while (p < bytes.size()) {
+        // ASCII maps to itself and is most of every file: copy it without iconv.
+        std::size_t q = p;
+        while (q < bytes.size() && static_cast<unsigned char>(bytes[q]) < 0x80)
+            ++q;
+        out.append(bytes.substr(p, q - p));
+        p = q;
+        if (p == bytes.size())
+            break;
+        // A run of non-ASCII characters, each one byte or a lead byte with its trail.
+        while (q < bytes.size() && static_cast<unsigned char>(bytes[q]) >= 0x80) {
+            const std::size_t length = cp932CharLength(bytes.substr(q));
+            if (length == 0)
+                break;
+            q += length;
+        }
+        if (q > p) {
+            std::string run(bytes.substr(p, q - p));
+            char* in = run.data();
+            std::size_t inLeft = run.size();
+            const bool ok = converter.convert(in, inLeft, out);
+            p = q - inLeft;
+            if (ok)
+                continue;
+        }
+        // A byte that starts no character (or an unassigned code): replace that one byte
+        // and go on, so that a following line end is still seen.
         out += ReplacementCharacter;
-        ++in;
-        --inLeft;
+        ++p;
     }
     return out;
 }

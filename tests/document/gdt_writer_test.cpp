@@ -1,7 +1,10 @@
 #include "document/gdt_writer.h"
 #include "document/text_encoding.h"
 
+#include <cerrno>
 #include <gtest/gtest.h>
+#include <iconv.h>
+#include <random>
 
 namespace velquor {
 namespace {
@@ -103,6 +106,45 @@ namespace {
         EXPECT_EQ(sanitizeUtf8("あ𠮷"), "あ𠮷");
         std::string out;
         EXPECT_FALSE(encodeCp932("\xFF", out));
+    }
+
+    // The plain way to decode: iconv over everything, one U+FFFD per byte it stops at.
+    std::string referenceDecode(std::string input)
+    {
+        iconv_t cd = iconv_open("UTF-8", "CP932");
+        std::string out;
+        char* in = input.data();
+        std::size_t inLeft = input.size();
+        while (inLeft > 0) {
+            char buffer[256];
+            char* outPtr = buffer;
+            std::size_t outLeft = sizeof buffer;
+            const std::size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+            out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+            if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+                out += "\uFFFD";
+                ++in;
+                --inLeft;
+            }
+        }
+        iconv_close(cd);
+        return out;
+    }
+
+    // The decoder's fast paths (ASCII runs, bytes known to start no character) must agree
+    // with iconv on its own, byte for byte.
+    TEST(TextEncoding, DecodingAgreesWithPlainIconv)
+    {
+        std::mt19937 random(932);
+        for (int round = 0; round < 2000; ++round) {
+            std::string bytes(random() % 40, '\0');
+            for (char& byte : bytes) {
+                // Mostly bytes around the lead and trail ranges, some ASCII.
+                const unsigned pick = random() % 4;
+                byte = static_cast<char>(pick == 0 ? random() % 0x80 : 0x3E + random() % 0xC2);
+            }
+            ASSERT_EQ(decodeCp932(bytes), referenceDecode(bytes)) << "round " << round;
+        }
     }
 
 } // namespace
