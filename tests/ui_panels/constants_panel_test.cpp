@@ -1,0 +1,217 @@
+#include "panel_harness.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+using namespace velquor;
+using namespace velquor::test;
+
+namespace {
+
+struct StepCase
+{
+    const char* why;
+    const char* value;
+    const char* step;
+    std::vector<UpDownButton> presses;
+    std::vector<const char*> texts; // val_a after each press
+    int redraws;
+};
+
+} // namespace
+
+class ConstantsPanelTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void steppingFormatsTheSum()
+    {
+        using enum UpDownButton;
+        const StepCase cases[] = {
+            { "the 15-digit format hides the rounding of 0.1 sums", "0", "0.1", { Up, Up, Up },
+                { "0.1", "0.2", "0.3" }, 3 },
+            { "down from 1 by 1", "1", "1", { Down }, { "0" }, 1 },
+            { "down twice by a half", "0", "0.5", { Down, Down }, { "-0.5", "-1" }, 2 },
+            { "a small step turns scientific", "0", "2.5E-5", { Up }, { "2.5E-5" }, 1 },
+            { "blanks around the value are skipped", " 1.5 ", "1", { Up }, { "2.5" }, 1 },
+            { "a zero step leaves the text, so no redraw", "3", "0", { Up, Down }, { "3", "3" },
+                0 },
+            { "a step with blanks and exponent", "0", " -1e2 ", { Up }, { "-100" }, 1 },
+        };
+        for (const StepCase& row : cases) {
+            PanelHarness harness;
+            ConstantsPanel panel(harness.document, harness.dialogs);
+            harness.constants = &panel;
+            harness.document.setText(Setting::ValA, row.value);
+            harness.document.setText(Setting::AInterval, row.step);
+            harness.frames.clear();
+            for (std::size_t i = 0; i < row.presses.size(); ++i) {
+                QVERIFY2(panel.UpDown1->press(row.presses[i]), row.why);
+                QCOMPARE(panel.val_a->text(), QString::fromUtf8(row.texts[i]));
+                QCOMPARE(harness.document.settings().valA, std::string(row.texts[i]));
+            }
+            QVERIFY2(harness.redraws() == row.redraws, row.why);
+        }
+    }
+
+    void constantBStepsWithItsOwnStep()
+    {
+        PanelHarness harness;
+        ConstantsPanel panel(harness.document, harness.dialogs);
+        harness.constants = &panel;
+        harness.document.setText(Setting::BInterval, "0.25");
+        panel.UpDown2->press(UpDownButton::Up);
+        QCOMPARE(panel.val_b->text(), QStringLiteral("0.25"));
+        QCOMPARE(panel.val_a->text(), QStringLiteral("0"));
+        QCOMPARE(harness.redraws(), 1);
+    }
+
+    void badTextsReportAndChangeNothing()
+    {
+        const struct
+        {
+            const char* why;
+            const char* value;
+            const char* step;
+            QString message;
+        } cases[] = {
+            { "a step of letters", "0", "abc", notFloat("abc") },
+            { "an empty value", "", "1", notFloat("") },
+            { "the value's error comes first", "x", "y", notFloat("x") },
+            { "letters after the number", "1.5x", "1", notFloat("1.5x") },
+        };
+        for (const auto& row : cases) {
+            PanelHarness harness;
+            ConstantsPanel panel(harness.document, harness.dialogs);
+            harness.constants = &panel;
+            harness.document.setText(Setting::ValA, row.value);
+            harness.document.setText(Setting::AInterval, row.step);
+            harness.frames.clear();
+            QCOMPARE(errorOf([&] { panel.UpDown1->press(UpDownButton::Up); }), row.message);
+            QCOMPARE(panel.val_a->text(), QString::fromUtf8(row.value));
+            QVERIFY2(harness.redraws() == 0, row.why);
+        }
+    }
+
+    void overflowKeepsTheValue()
+    {
+        PanelHarness harness;
+        ConstantsPanel panel(harness.document, harness.dialogs);
+        harness.document.setText(Setting::ValA, "1E4932");
+        harness.document.setText(Setting::AInterval, "1E4932");
+        QVERIFY(errorOf([&] { panel.UpDown1->press(UpDownButton::Up); })
+            != QStringLiteral("(no error)"));
+        QCOMPARE(harness.document.settings().valA, std::string("1E4932"));
+    }
+
+    void typingRedrawsOncePerChange()
+    {
+        PanelHarness harness;
+        ConstantsPanel panel(harness.document, harness.dialogs);
+        harness.constants = &panel;
+        panel.show();
+        panel.val_a->setFocus();
+        panel.val_a->selectAll();
+        QTest::keyClicks(panel.val_a, QStringLiteral("-2"));
+        deliverQueued();
+        QCOMPARE(harness.redraws(), 2); // after "-" (drawn with a = 0) and after "-2"
+        QCOMPARE(harness.document.settings().valA, std::string("-2"));
+        QCOMPARE(panel.val_a->text(), QStringLiteral("-2"));
+        QCOMPARE(panel.val_a->cursorPosition(), 2);
+    }
+
+    void documentChangesShowWithoutFeedback()
+    {
+        PanelHarness harness;
+        ConstantsPanel panel(harness.document, harness.dialogs);
+        harness.constants = &panel;
+        harness.document.setText(Setting::ValB, "abc");
+        deliverQueued();
+        QCOMPARE(panel.val_b->text(), QStringLiteral("abc"));
+        QCOMPARE(harness.redraws(), 1);
+    }
+
+    void counterStopsAtItsEnds()
+    {
+        PanelHarness harness;
+        ConstantsPanel panel(harness.document, harness.dialogs);
+        harness.constants = &panel;
+        harness.document.setText(Setting::AInterval, "0");
+        for (int i = 0; i < 32767; ++i)
+            QVERIFY(panel.UpDown1->press(UpDownButton::Up));
+        QCOMPARE(panel.UpDown1->position(), 32767);
+        harness.document.setText(Setting::AInterval, "1");
+        harness.document.setText(Setting::ValA, "5"); // edited by hand in between
+        harness.frames.clear();
+        QVERIFY(!panel.UpDown1->press(UpDownButton::Up));
+        QCOMPARE(panel.val_a->text(), QStringLiteral("5"));
+        QCOMPARE(harness.redraws(), 0);
+        QVERIFY(panel.UpDown1->press(UpDownButton::Down));
+        QCOMPARE(panel.val_a->text(), QStringLiteral("4"));
+        // b has a counter of its own; the bottom end is symmetric.
+        QVERIFY(panel.UpDown2->press(UpDownButton::Up));
+        panel.UpDown2->setPosition(-32767);
+        QVERIFY(!panel.UpDown2->press(UpDownButton::Down));
+        panel.resetCounterA();
+        QCOMPARE(panel.UpDown1->position(), 0);
+        QCOMPARE(panel.UpDown2->position(), -32767);
+    }
+
+    void arrowHalvesStepUpAndDown()
+    {
+        PanelHarness harness;
+        ConstantsPanel panel(harness.document, harness.dialogs);
+        harness.constants = &panel;
+        panel.show();
+        QTest::mouseClick(panel.UpDown1, Qt::LeftButton, {}, QPoint(8, 4));
+        QCOMPARE(panel.val_a->text(), QStringLiteral("1"));
+        QTest::mouseClick(panel.UpDown1, Qt::LeftButton, {}, QPoint(8, 20));
+        QTest::mouseClick(panel.UpDown1, Qt::LeftButton, {}, QPoint(8, 20));
+        QCOMPARE(panel.val_a->text(), QStringLiteral("-1"));
+        QCOMPARE(panel.UpDown1->position(), -1);
+    }
+
+    void stepDialogStoresTheTextAsTyped()
+    {
+        PanelHarness harness;
+        ConstantsPanel panel(harness.document, harness.dialogs);
+        harness.constants = &panel;
+        panel.show();
+        harness.dialogs.push(QStringLiteral("abc"));
+        QTest::mouseClick(panel.stepButtonA, Qt::LeftButton);
+        deliverQueued();
+        harness.dialogs.push(ScriptedDialogService::Cancel {});
+        panel.setStepBClick();
+        QCOMPARE(harness.dialogs.log(),
+            QStringList({ QStringLiteral("input: 刻み値設定: 定数Aの刻み値を設定してください。: 1"),
+                QStringLiteral("input: 刻み値設定: 定数Bの刻み値を設定してください。: 1") }));
+        QCOMPARE(harness.document.settings().aInterval, std::string("abc"));
+        QCOMPARE(harness.document.settings().bInterval, std::string("1"));
+        QCOMPARE(harness.redraws(), 0);
+        QCOMPARE(errorOf([&] { panel.UpDown1->press(UpDownButton::Up); }), notFloat("abc"));
+        QCOMPARE(panel.stepButtonA->toolTip(), QStringLiteral("刻み値を設定する"));
+    }
+
+    void layoutMatchesThePanel()
+    {
+        PanelHarness harness;
+        ConstantsPanel panel(harness.document, harness.dialogs);
+        QCOMPARE(panel.size(), QSize(152, 64));
+        QCOMPARE(panel.val_a->geometry(), QRect(50, 8, 39, 20));
+        QCOMPARE(panel.val_b->geometry(), QRect(50, 37, 40, 20));
+        QCOMPARE(panel.UpDown1->geometry(), QRect(94, 6, 16, 24));
+        QCOMPARE(panel.UpDown2->geometry(), QRect(94, 35, 16, 24));
+        QCOMPARE(panel.stepButtonA->geometry(), QRect(114, 6, 14, 24));
+        QCOMPARE(panel.stepButtonB->geometry(), QRect(114, 35, 14, 24));
+    }
+};
+
+std::unique_ptr<QObject> makeConstantsPanelTest()
+{
+    return std::make_unique<ConstantsPanelTest>();
+}
+
+#include "constants_panel_test.moc"

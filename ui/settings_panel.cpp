@@ -1,0 +1,321 @@
+#include "ui/settings_panel.h"
+
+#include "calc/ext.h"
+#include "calc/number_text.h"
+#include "platform/dialog_service.h"
+#include "ui/conversions.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+namespace velquor {
+
+namespace {
+
+    constexpr int EditWidth = 73;
+    constexpr int EditHeight = 20;
+    constexpr int CheckHeight = 17;
+
+    const std::string& textOf(const DocumentSettings& settings, Setting which)
+    {
+        switch (which) {
+        case Setting::Accuracy:
+            return settings.accuracy;
+        case Setting::TempAccuracy:
+            return settings.tempAccuracy;
+        case Setting::Interval:
+            return settings.interval;
+        case Setting::Interval2:
+            return settings.interval2;
+        case Setting::Ratio:
+            return settings.ratio;
+        case Setting::Animate:
+            return settings.animate;
+        default:
+            return settings.mainLineWidth;
+        }
+    }
+
+} // namespace
+
+// --- ColorSwatch ---
+
+ColorSwatch::ColorSwatch(QWidget* parent)
+    : QFrame(parent)
+{
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(1);
+    setAutoFillBackground(true);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void ColorSwatch::setColor(std::int32_t bgr)
+{
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, toQColor(bgr));
+    setPalette(colours);
+}
+
+void ColorSwatch::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+// --- SettingsPanel ---
+
+SettingsPanel::SettingsPanel(Document& document, DialogService& dialogs, QWidget* parent)
+    : QFrame(parent)
+    , m_document(document)
+    , m_dialogs(dialogs)
+{
+    setObjectName(QStringLiteral("Panel6"));
+    setMinimumSize(400, 352);
+    m_topRule = addRule(this, true, QRect(0, 0, width(), 2));
+    m_bottomRule = addRule(this, true, QRect(0, height() - 2, width(), 2));
+
+    addLabel(this, 16, 16, QStringLiteral("画面設定"));
+    addRule(this, true, QRect(16, 32, 209, 2));
+    addRule(this, true, QRect(16, 35, 209, 2));
+
+    addLabel(this, 38, 65, QStringLiteral("関数グラフ精度 (整数) "));
+    EditAccuracy = addEdit(Setting::Accuracy, 188, 60);
+    addLabel(this, 39, 94, QStringLiteral("移動時の中間精度  (整数)"));
+    EditTempAccuracy = addEdit(Setting::TempAccuracy, 188, 85);
+
+    CheckScale = new QCheckBox(QStringLiteral("格子線を表示する"), this);
+    CheckScale->setGeometry(40, 118, 129, CheckHeight);
+    addLabel(this, 189, 118, QStringLiteral("縦"));
+    EditInterval = addEdit(Setting::Interval, 220, 112);
+    addLabel(this, 189, 139, QStringLiteral("横"));
+    EditInterval2 = addEdit(Setting::Interval2, 220, 135);
+
+    addLabel(this, 40, 170, QStringLiteral("アニメーションコマ数(整数)"));
+    aniedit = addEdit(Setting::Animate, 188, 162);
+    addLabel(this, 40, 194, QStringLiteral("グラフの縦横比"));
+    Edit1 = addEdit(Setting::Ratio, 188, 186);
+
+    CheckBox1 = new QCheckBox(
+        QStringLiteral("Sin,Cos,Tan関数を度単位で指定する（通常はラジアン）"), this);
+    CheckBox1->setGeometry(40, 218, 297, CheckHeight);
+
+    buildColorGroup();
+
+    for (const auto& [y, text] :
+        { std::pair {
+              312, QStringLiteral("もう一度設定ボタンを押すと設定を有効にして画面に戻ります。") },
+            std::pair { 328, QStringLiteral("この設定は、データファイルと一緒に保存されます") } }) {
+        QLabel* note = addLabel(this, 45, y, text);
+        QPalette colours = note->palette();
+        colours.setColor(QPalette::WindowText, Qt::blue);
+        note->setPalette(colours);
+    }
+
+    // Handlers that may throw run from queued calls: the error then leaves through the event
+    // loop's delivery of that call instead of unwinding through the control's own code.
+    connect(
+        CheckScale, &QCheckBox::clicked, this,
+        [this](bool ticked) { m_document.setFlag(Setting::CheckScale, ticked); },
+        Qt::QueuedConnection);
+    connect(
+        CheckBox1, &QCheckBox::clicked, this, &SettingsPanel::CheckBox1Click, Qt::QueuedConnection);
+    connect(BackgroundColor, &ColorSwatch::clicked, this, &SettingsPanel::BackgroundColorClick,
+        Qt::QueuedConnection);
+    connect(MainLineColor, &ColorSwatch::clicked, this, &SettingsPanel::MainLineColorClick,
+        Qt::QueuedConnection);
+    connect(
+        MainLineWidth, &QSpinBox::valueChanged, this,
+        [this](int width) { m_document.setText(Setting::MainLineWidth, std::to_string(width)); },
+        Qt::QueuedConnection);
+    syncAll();
+}
+
+void SettingsPanel::buildColorGroup()
+{
+    auto* group = new QFrame(this);
+    group->setObjectName(QStringLiteral("Panel7"));
+    group->setFrameStyle(QFrame::NoFrame);
+    group->setGeometry(40, 241, 353, 62);
+
+    addLabel(group, 0, 8, QStringLiteral("背景色"));
+    BackgroundColor = new ColorSwatch(group);
+    BackgroundColor->setGeometry(136, 4, 81, 21);
+    addRule(group, false, QRect(128, 0, 2, 58));
+    addRule(group, true, QRect(0, 29, 297, 2));
+    addLabel(group, 0, 38, QStringLiteral("格子線、目盛値"));
+    MainLineColor = new ColorSwatch(group);
+    MainLineColor->setGeometry(137, 34, 81, 21);
+    MainLineWidth = new QSpinBox(group);
+    MainLineWidth->setRange(1, 5);
+    MainLineWidth->setGeometry(233, 34, 52, 21);
+}
+
+QLabel* SettingsPanel::addLabel(QWidget* parent, int x, int y, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+QLineEdit* SettingsPanel::addEdit(Setting which, int x, int y)
+{
+    auto* edit = new QLineEdit(this);
+    edit->setGeometry(x, y, EditWidth, EditHeight);
+    connect(
+        edit, &QLineEdit::textEdited, this,
+        [this, which](const QString& text) { textEdited(which, text); }, Qt::QueuedConnection);
+    return edit;
+}
+
+QFrame* SettingsPanel::addRule(QWidget* parent, bool horizontal, const QRect& geometry)
+{
+    auto* rule = new QFrame(parent);
+    rule->setFrameStyle((horizontal ? QFrame::HLine : QFrame::VLine) | QFrame::Sunken);
+    rule->setGeometry(geometry);
+    return rule;
+}
+
+void SettingsPanel::resizeEvent(QResizeEvent* event)
+{
+    QFrame::resizeEvent(event);
+    m_topRule->setGeometry(0, 0, width(), 2);
+    m_bottomRule->setGeometry(0, height() - 2, width(), 2);
+}
+
+QLineEdit* SettingsPanel::editFor(Setting which) const
+{
+    switch (which) {
+    case Setting::Accuracy:
+        return EditAccuracy;
+    case Setting::TempAccuracy:
+        return EditTempAccuracy;
+    case Setting::Interval:
+        return EditInterval;
+    case Setting::Interval2:
+        return EditInterval2;
+    case Setting::Ratio:
+        return Edit1;
+    case Setting::Animate:
+        return aniedit;
+    default:
+        return nullptr;
+    }
+}
+
+void SettingsPanel::syncFromDocument(Setting which)
+{
+    const DocumentSettings& settings = m_document.settings();
+    if (QLineEdit* edit = editFor(which)) {
+        const QString text = toQString(textOf(settings, which));
+        // Only a different text is set, so that echoing the user's typing keeps the cursor.
+        if (edit->text() != text)
+            edit->setText(text);
+        return;
+    }
+    switch (which) {
+    case Setting::CheckScale:
+        CheckScale->setChecked(settings.checkScale);
+        break;
+    case Setting::CheckDegree:
+        CheckBox1->setChecked(settings.checkDegree);
+        break;
+    case Setting::BackgroundColor:
+        BackgroundColor->setColor(settings.backgroundColor);
+        break;
+    case Setting::MainLineColor:
+        MainLineColor->setColor(settings.mainLineColor);
+        break;
+    case Setting::MainLineWidth: {
+        // A width outside 1 to 5 (from a file) is kept in the document as it is; the spin
+        // edit shows the nearest width it can.
+        const QSignalBlocker quiet(MainLineWidth);
+        MainLineWidth->setValue(toQString(settings.mainLineWidth).trimmed().toInt());
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void SettingsPanel::syncAll()
+{
+    for (Setting which :
+        { Setting::Accuracy, Setting::TempAccuracy, Setting::CheckScale, Setting::Interval,
+            Setting::Interval2, Setting::Animate, Setting::Ratio, Setting::CheckDegree,
+            Setting::BackgroundColor, Setting::MainLineColor, Setting::MainLineWidth })
+        syncFromDocument(which);
+}
+
+void SettingsPanel::textEdited(Setting which, const QString& text)
+{
+    m_document.setText(which, toStdString(text));
+}
+
+void SettingsPanel::CheckBox1Click(bool ticked)
+{
+    // The document asks the degree question itself and may replace ratio and intervals.
+    m_document.setFlag(Setting::CheckDegree, ticked);
+    for (Setting which :
+        { Setting::CheckDegree, Setting::Ratio, Setting::Interval, Setting::Interval2 })
+        syncFromDocument(which);
+}
+
+void SettingsPanel::BackgroundColorClick()
+{
+    chooseColor(Setting::BackgroundColor);
+}
+
+void SettingsPanel::MainLineColorClick()
+{
+    chooseColor(Setting::MainLineColor);
+}
+
+void SettingsPanel::chooseColor(Setting which)
+{
+    const DocumentSettings& settings = m_document.settings();
+    const std::int32_t current
+        = which == Setting::BackgroundColor ? settings.backgroundColor : settings.mainLineColor;
+    if (const std::optional<std::int32_t> chosen = m_dialogs.chooseColor(current)) {
+        m_document.setColor(which, *chosen);
+        syncFromDocument(which);
+    }
+    if (m_redraw)
+        m_redraw();
+}
+
+void SettingsPanel::apply()
+{
+    const std::pair<Setting, const char*> startValues[] = {
+        { Setting::Accuracy, "1" },
+        { Setting::TempAccuracy, "20" },
+        { Setting::Animate, "40" },
+    };
+    for (const auto& [which, startValue] : startValues) {
+        if (textOf(m_document.settings(), which).empty()) {
+            m_document.setText(which, startValue);
+            syncFromDocument(which);
+        }
+    }
+    repairInterval(Setting::Interval);
+    repairInterval(Setting::Interval2);
+}
+
+void SettingsPanel::repairInterval(Setting which)
+{
+    if (textOf(m_document.settings(), which).empty()) {
+        m_document.setText(which, "1");
+        syncFromDocument(which);
+    }
+    // A grid interval not greater than 0 would never advance the grid pass.
+    if (StrToFloat(textOf(m_document.settings(), which), localeDecimalPoint()) <= 0) {
+        m_document.setText(which, "1");
+        syncFromDocument(which);
+    }
+}
+
+} // namespace velquor
