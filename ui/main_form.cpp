@@ -6,6 +6,7 @@
 #include "error_box.h"
 #include "graph_list.h"
 #include "input_dlg.h"
+#include "output_wiring.h"
 #include "platform/dialog_service.h"
 #include "platform/plot_widget.h"
 #include "settings_panel.h"
@@ -42,6 +43,7 @@ TMainForm::TMainForm(DialogService& dialogs, const QStringList& arguments, QWidg
     installHooks();
     FormCreate();
     m_inputDlg = new TInputDlg(m_document, m_dialogs, this);
+    installOutputCommands(*this, m_dialogs);
 }
 
 TMainForm::~TMainForm() = default;

@@ -37,7 +37,7 @@ struct Harness
             result << list.TreeView1->topLevelItem(i)->text(0);
         return result;
     }
-    QList<int> slots() const
+    QList<int> slotNumbers() const
     {
         QList<int> result;
         for (int i = 0; i < list.itemCount(); ++i)
@@ -69,13 +69,13 @@ void GraphListTest::deletedFirstSlotAndMoves()
     Harness h({ graph("a"), graph("b"), graph("c") });
     h.document.markDeleted(0);
     h.list.rebuild();
-    QCOMPARE(h.slots(), (QList<int> { 2, 3 }));
+    QCOMPARE(h.slotNumbers(), (QList<int> { 2, 3 }));
 
     // Slot 2 moves up into the deleted slot 1: the list looks the same.
     h.list.selectRow(0);
     h.list.N18Click();
     QCOMPARE(h.texts(), (QStringList { QStringLiteral("b"), QStringLiteral("c") }));
-    QCOMPARE(h.slots(), (QList<int> { 1, 3 }));
+    QCOMPARE(h.slotNumbers(), (QList<int> { 1, 3 }));
     QCOMPARE(h.redraws, 1);
     QCOMPARE(h.document.entry(1).deleted, -1);
 
@@ -85,7 +85,7 @@ void GraphListTest::deletedFirstSlotAndMoves()
     again.list.rebuild();
     again.list.selectRow(0);
     again.list.N19Click();
-    QCOMPARE(again.slots(), (QList<int> { 2, 3 }));
+    QCOMPARE(again.slotNumbers(), (QList<int> { 2, 3 }));
     QCOMPARE(again.document.entry(1).name, std::string("b"));
     QCOMPARE(again.redraws, 0);
 }

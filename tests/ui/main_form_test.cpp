@@ -1,6 +1,7 @@
 #include "platform/plot_widget.h"
 #include "platform/scripted_dialog_service.h"
 #include "ui/graph_list.h"
+#include "ui/input_dlg.h"
 #include "ui/main_form.h"
 #include "ui_test_support.h"
 
