@@ -128,6 +128,18 @@ namespace {
         EXPECT_EQ(request.x, before.x);
     }
 
+    TEST(StrToValueTest, LiteralsOfTheScanReadAsTheFullConversion)
+    {
+        // The scan reads short literals directly; they must agree bit for bit with StrToValue.
+        const char* literals[]
+            = { "0.1", "0.3", "3.", ".5", ".", "2.7182818285", "1234567890123456789",
+                  "12345678901234567890", "18446744073709551615", "0.000000000000000000000000001",
+                  "0.0000000000000000000000000001", "9999999999.999999999",
+                  "0.1000000000000000055511151231", "1.2.3", "00000000000000000000000001.5" };
+        for (const char* literal : literals)
+            EXPECT_EQ(eval(literal), StrToValue(literal)) << literal;
+    }
+
     TEST(StrToValueTest, ReadsDecimalsAndGivesZeroOtherwise)
     {
         EXPECT_EQ(StrToValue(" -1.5e2 "), -150);

@@ -8,6 +8,11 @@
 namespace velquor::test {
 namespace {
 
+    // The work budget, not the clock, bounds these evaluations (their result shows that the budget
+    // cut them off); the clock only guards against a hang, generously enough for an unoptimised
+    // sanitizer build on a busy machine.
+    constexpr double HangGuardSeconds = 60.0;
+
     // Inputs the fuzzer found, as requests: each must end promptly with a finite value.
     struct FuzzCase
     {
@@ -40,7 +45,7 @@ namespace {
             const double seconds
                 = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             EXPECT_TRUE(std::isfinite(value)) << row.why;
-            EXPECT_LT(seconds, 5.0) << row.why;
+            EXPECT_LT(seconds, HangGuardSeconds) << row.why;
         }
     }
 
