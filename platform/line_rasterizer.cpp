@@ -10,27 +10,37 @@ namespace {
     // Products of two 33-bit distances need more than 64 bits.
     __extension__ typedef __int128 Wide;
 
-    // A round pen of diameter `width` as offsets [lo, hi] per axis and a disc test. Even widths
-    // put the extra row and column on the right and bottom side of the centre pixel.
+    // A round pen of diameter `width`: offsets [lo, hi] per axis around the centre pixel, and
+    // for each row of the pen the span of columns it covers. Even widths put the extra row and
+    // column on the right and bottom side of the centre pixel.
     struct Pen
     {
         int width;
         int lo;
         int hi;
+        int spanLo[5] = {};
+        int spanHi[5] = {};
 
         explicit Pen(int w)
             : width(clampPenWidth(w))
             , lo(-(width - 1) / 2)
             , hi(width / 2)
         {
-        }
-        // In doubled coordinates around the pen's true centre; the corners of the square fall
-        // outside from width 4 on, so small pens stay square and larger ones look round.
-        bool covers(int ox, int oy) const
-        {
-            int cx = 2 * ox - (lo + hi);
-            int cy = 2 * oy - (lo + hi);
-            return cx * cx + cy * cy <= width * width;
+            // A pixel is covered when its centre lies within the disc, measured in doubled
+            // coordinates about the pen's true centre; the corners of the square fall outside
+            // from width 4 on, so small pens stay square and larger ones look round.
+            for (int oy = lo; oy <= hi; ++oy) {
+                int first = hi + 1, last = lo - 1;
+                for (int ox = lo; ox <= hi; ++ox) {
+                    int cx = 2 * ox - (lo + hi), cy = 2 * oy - (lo + hi);
+                    if (cx * cx + cy * cy <= width * width) {
+                        first = std::min(first, ox);
+                        last = std::max(last, ox);
+                    }
+                }
+                spanLo[oy - lo] = first;
+                spanHi[oy - lo] = last;
+            }
         }
     };
 
@@ -41,12 +51,12 @@ namespace {
             std::int64_t py = y + oy;
             if (py < 0 || py >= buffer.height)
                 continue;
+            std::int64_t left = std::max<std::int64_t>(x + pen.spanLo[oy - pen.lo], 0);
+            std::int64_t right
+                = std::min<std::int64_t>(x + pen.spanHi[oy - pen.lo], buffer.width - 1);
             std::uint32_t* row = buffer.pixels + py * buffer.stride;
-            for (int ox = pen.lo; ox <= pen.hi; ++ox) {
-                std::int64_t px = x + ox;
-                if (px >= 0 && px < buffer.width && pen.covers(ox, oy))
-                    row[px] = pixel;
-            }
+            for (std::int64_t px = left; px <= right; ++px)
+                row[px] = pixel;
         }
     }
 
@@ -136,7 +146,8 @@ void rasterizeLine(
     std::int64_t offset = std::int64_t(numerator / twoA);
     std::int64_t remainder = std::int64_t(numerator % twoA);
     std::int64_t major = w.major0 + w.majorSign * std::int64_t(first);
-    for (Wide i = first; i <= last; ++i) {
+    // After clipping both ends lie in [0, A - 1], which 64 bits hold.
+    for (std::int64_t i = std::int64_t(first), end = std::int64_t(last); i <= end; ++i) {
         std::int64_t minor = w.minor0 + w.minorSign * offset;
         std::int64_t x = xMajor ? major : minor;
         std::int64_t y = xMajor ? minor : major;
