@@ -1,6 +1,5 @@
 #include "calc/error.h"
 #include "document/atomic_file.h"
-#include "document/gdt_writer.h"
 #include "temp_folder.h"
 
 #include <filesystem>
@@ -111,21 +110,6 @@ namespace {
         EXPECT_EQ(errorOf(link, "new"), "");
         EXPECT_TRUE(fs::is_symlink(link));
         EXPECT_EQ(test::readBytes(target), "new");
-    }
-
-    TEST(AtomicFile, SavingADocumentReportsTheDocumentsPath)
-    {
-        test::TempFolder folder;
-        Document document;
-        const std::string path = folder.file("missing/doc.gdt");
-        try {
-            saveGdt(document, path);
-            FAIL();
-        } catch (const Error& error) {
-            EXPECT_EQ(std::string(error.what()), "ﾌｧｲﾙ " + path + " を作成できません");
-        }
-        saveGdt(document, folder.file("doc.gdt"));
-        EXPECT_EQ(test::readBytes(folder.file("doc.gdt")), encodeGdt(document));
     }
 
 } // namespace

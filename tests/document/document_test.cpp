@@ -69,26 +69,6 @@ namespace {
         EXPECT_FALSE(document.nameUnnamedEntries());
     }
 
-    TEST(DocumentNaming, EditKeepsANameTheUserGave)
-    {
-        struct Row
-        {
-            std::string name, oldFormula, newFormula, expected;
-        };
-        const Row rows[] = {
-            { "sin(x)", "sin(x)", "cos(x)", "cos(x)" },
-            { "wave", "sin(x)", "cos(x)", "wave" },
-            { "Sin(x)", "sin(x)", "cos(x)", "Sin(x)" }, // case counts
-            { std::string(UnnamedEntryName), "", "x", std::string(UnnamedEntryName) },
-        };
-        for (const Row& row : rows) {
-            EXPECT_EQ(
-                nameAfterEdit(row.name, row.name == row.oldFormula, row.newFormula), row.expected)
-                << row.name;
-        }
-        EXPECT_EQ(nameForNewGraph("sin(x)"), "sin(x)");
-    }
-
     // Records what the document reports through its hooks.
     struct HookLog
     {

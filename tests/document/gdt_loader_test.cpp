@@ -4,7 +4,6 @@
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
-#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -131,38 +130,6 @@ namespace {
             errorOf([&] { loadGdtBytes(document, twoBlocks, "p"); }), "'x' は整数ではありません");
         ASSERT_EQ(document.graphCount(), 1);
         EXPECT_EQ(document.entry(0).name, "one");
-    }
-
-    TEST(GdtLoader, IntegerTextsFollowTheStrictRule)
-    {
-        struct Row
-        {
-            const char* text;
-            std::int32_t value; // ignored when the text is refused
-            bool accepted;
-        };
-        const Row rows[] = {
-            { "  42", 42, true },
-            { "+7", 7, true },
-            { "-2147483648", std::numeric_limits<std::int32_t>::min(), true },
-            { "$FF", 255, true },
-            { "2147483648", 0, false },
-            { "42 ", 0, false }, // nothing may follow
-            { "1.0", 0, false },
-            { "", 0, false },
-        };
-        for (const Row& row : rows) {
-            Document document;
-            const std::string message = errorOf([&] {
-                loadGdtBytes(document, joinLines({ "[CX]", row.text }), "p");
-            });
-            if (row.accepted) {
-                EXPECT_EQ(message, "") << row.text;
-                EXPECT_EQ(document.CX, row.value) << row.text;
-            } else {
-                EXPECT_EQ(message, "'" + std::string(row.text) + "' は整数ではありません");
-            }
-        }
     }
 
     TEST(GdtLoader, CountBeyondTheTableLoadsTheFirstHundred)
