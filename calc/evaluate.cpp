@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <optional>
 
 namespace velquor {
 
@@ -448,7 +447,7 @@ namespace {
     {
         if (depth > MaxNestingDepth)
             return NoValue;
-        if (!context.charge(text.size() + 1))
+        if (!context.charge(text.size() + NestedEvaluationCost))
             return NoValue;
         if (text.empty())
             return 0;

@@ -14,12 +14,15 @@ inline constexpr Ext NoValue = 999999;
 // Bounds that keep every evaluation finite. A call nested deeper than MaxCallDepth called
 // formulas (a formula that reaches itself) gives NoValue for that call; a group, bar or
 // argument nested deeper than MaxNestingDepth gives NoValue for that nested evaluation.
-// A top-level evaluation whose texts (its own and those of all its nested evaluations) add up
-// to more than EvaluationBudget characters gives NoValue as a whole, so that calls that fan
-// out end promptly; a formula nested 1,000 levels deep needs about a quarter of it.
+// A top-level evaluation gives NoValue as a whole once its work passes EvaluationBudget, so
+// that calls that fan out end promptly. Work is counted in characters: every evaluation, the
+// top-level one and each nested one, costs the length of its text plus
+// NestedEvaluationCost for its own setting up. A formula nested 1,000 levels deep needs about
+// half of the budget; real formulas need thousands of times less.
 inline constexpr int MaxCallDepth = 64;
 inline constexpr int MaxNestingDepth = 1000;
-inline constexpr std::uint64_t EvaluationBudget = 4'000'000;
+inline constexpr std::uint64_t EvaluationBudget = 2'000'000;
+inline constexpr std::uint64_t NestedEvaluationCost = 32;
 
 // The value of request.formula for request.x, a and b. Never throws: a failure gives
 // NoValue, a run-time fault the sum of the terms finished before it.

@@ -25,6 +25,8 @@ namespace {
     const FuzzCase FuzzCases[] = {
         { "f", "x^(f(\xbfx((f(\xbfx(^2", "f(^2\n(f(\xcc/1",
             "a self-calling function with two unclosed calls: 2^64 calls without the budget" },
+        { "f", "xz(f(\xbfK2", "f((\xcc",
+            "an unknown name retried per letter around a self call: 3^64 calls" },
     };
 
     TEST(FuzzRegressionTest, EndsPromptlyWithAFiniteValue)
