@@ -296,6 +296,7 @@ void TInputDlg::OKBtnClick()
 void TInputDlg::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    VelquorApplication::centreOnScreen(this);
     Edit1->setFocus();
 }
 

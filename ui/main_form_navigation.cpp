@@ -215,7 +215,8 @@ void TMainForm::About1Click()
 void TMainForm::dragEnterEvent(QDragEnterEvent* event)
 {
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.size() == 1 && urls.constFirst().isLocalFile())
+    if (urls.size() == 1 && urls.constFirst().isLocalFile()
+        && urls.constFirst().toLocalFile().endsWith(QStringLiteral(".gdt"), Qt::CaseInsensitive))
         event->acceptProposedAction();
 }
 

@@ -5,6 +5,8 @@
 #include "platform/dialog_service.h"
 
 #include <QFont>
+#include <QScreen>
+#include <QWidget>
 #include <cstdio>
 
 namespace velquor {
@@ -46,6 +48,16 @@ void VelquorApplication::installFontSubstitution()
 {
     QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
         { QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic") });
+}
+
+void VelquorApplication::centreOnScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
 }
 
 } // namespace velquor

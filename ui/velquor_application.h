@@ -22,6 +22,8 @@ public:
     // "ＭＳ Ｐゴシック" at 12 pixels, drawn with IPAPGothic where that is installed.
     static QFont interfaceFont();
     static void installFontSubstitution();
+    // Moves a window so that its frame is centred on its screen's available area.
+    static void centreOnScreen(QWidget* window);
 
 private:
     DialogService* m_dialogs = nullptr;

@@ -47,4 +47,10 @@ TVersionDlgForm::TVersionDlgForm(QWidget* parent)
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
+void TVersionDlgForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    VelquorApplication::centreOnScreen(this);
+}
+
 } // namespace velquor

@@ -10,6 +10,9 @@ class TVersionDlgForm : public QDialog
     Q_OBJECT
 public:
     explicit TVersionDlgForm(QWidget* parent = nullptr);
+
+protected:
+    void showEvent(QShowEvent* event) override; // centred on the screen
 };
 
 } // namespace velquor

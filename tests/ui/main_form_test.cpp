@@ -3,6 +3,7 @@
 #include "ui/graph_list.h"
 #include "ui/input_dlg.h"
 #include "ui/main_form.h"
+#include "ui/splitter_bar.h"
 #include "ui_test_support.h"
 
 #include <QLabel>
@@ -60,7 +61,7 @@ private slots:
     void newDocumentKeepsCommandLineUnread();
     void saveAsThenOpenRoundTrip();
     void addGraphFromToolbar();
-    void splitterEndDragSetsSettleCounter();
+    void splitterDragResizesLeftPanel();
 
 private:
     QTemporaryDir m_folder;
@@ -325,12 +326,25 @@ void MainFormTest::addGraphFromToolbar()
     QVERIFY(!h.form->graphList().Panel10->isVisible());
 }
 
-void MainFormTest::splitterEndDragSetsSettleCounter()
+void MainFormTest::splitterDragResizesLeftPanel()
 {
     Harness h;
     h.ticks(31);
-    h.form->Splitter2EndDrag();
+    QWidget* bar = h.form->Splitter2;
+    QWidget* client = h.form->centralWidget();
+    const QPoint start(2, 10);
+    const QPoint to = bar->mapFrom(client, QPoint(200, 10));
+    sendMouse(bar, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(bar, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    sendMouse(bar, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(h.form->Panel9->width(), 198); // the line's left edge, centred on the mouse
     QCOMPARE(h.form->plotView().settleTicks, 1);
+
+    // The line stays inside the client area.
+    const QPoint far = bar->mapFrom(client, QPoint(-50, 10));
+    sendMouse(bar, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(bar, QEvent::MouseButtonRelease, far, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(h.form->Panel9->width(), 2);
 }
 
 std::unique_ptr<QObject> makeMainFormTest()
