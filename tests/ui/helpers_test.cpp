@@ -1,6 +1,9 @@
+#include "calc/error.h"
 #include "platform/help_viewer.h"
+#include "platform/scripted_dialog_service.h"
 #include "ui/error_box.h"
 #include "ui/main_form.h"
+#include "ui/velquor_application.h"
 #include "ui/version_dlg.h"
 
 #include <QLabel>
@@ -11,6 +14,22 @@
 
 using namespace velquor;
 
+namespace {
+
+// A handler that fails the way a command does.
+class FailingObject : public QObject
+{
+public:
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::User)
+            throw Error("'x' は整数ではありません");
+        return QObject::event(event);
+    }
+};
+
+} // namespace
+
 class HelpersTest : public QObject
 {
     Q_OBJECT
@@ -20,6 +39,7 @@ private slots:
     void fileFilter_data();
     void fileFilter();
     void aboutBox();
+    void eventLoopReportsErrors();
     void helpWindowShowsContents();
 };
 
@@ -79,6 +99,18 @@ void HelpersTest::aboutBox()
     about.show();
     QTest::keyClick(&about, Qt::Key_Return);
     QCOMPARE(about.result(), int(QDialog::Accepted));
+}
+
+void HelpersTest::eventLoopReportsErrors()
+{
+    auto* app = static_cast<VelquorApplication*>(qApp);
+    ScriptedDialogService dialogs;
+    app->setDialogService(&dialogs);
+    FailingObject object;
+    QEvent event(QEvent::User);
+    QApplication::sendEvent(&object, &event);
+    app->setDialogService(nullptr);
+    QCOMPARE(dialogs.errors(), QStringList { QStringLiteral("'x' は整数ではありません.") });
 }
 
 void HelpersTest::helpWindowShowsContents()

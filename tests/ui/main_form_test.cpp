@@ -62,6 +62,8 @@ private slots:
     void saveAsThenOpenRoundTrip();
     void addGraphFromToolbar();
     void splitterDragResizesLeftPanel();
+    void coordinatesUnderMouse_data();
+    void coordinatesUnderMouse();
 
 private:
     QTemporaryDir m_folder;
@@ -345,6 +347,32 @@ void MainFormTest::splitterDragResizesLeftPanel()
     sendMouse(bar, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
     sendMouse(bar, QEvent::MouseButtonRelease, far, Qt::LeftButton, Qt::NoButton);
     QCOMPARE(h.form->Panel9->width(), 2);
+}
+
+void MainFormTest::coordinatesUnderMouse_data()
+{
+    QTest::addColumn<QString>("ratio");
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<QPoint>("pixel");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("origin") << "1" << 25 << QPoint(222, 182) << "x = 0  y = 0";
+    QTest::newRow("one unit up right") << "1" << 25 << QPoint(247, 157) << "x = 1  y = 1";
+    QTest::newRow("ratio halves y") << "2" << 25 << QPoint(247, 157) << "x = 1  y = 0.5";
+    QTest::newRow("rounded to a pixel") << "1" << 25 << QPoint(223, 183) << "x = 0.04  y = -0.04";
+    QTest::newRow("zoom 1: whole units") << "1" << 1 << QPoint(225, 180) << "x = 3  y = 2";
+    QTest::newRow("ratio not a number") << "abc" << 25 << QPoint(247, 157) << "x = 1  y = 1";
+}
+
+void MainFormTest::coordinatesUnderMouse()
+{
+    QFETCH(QString, ratio);
+    QFETCH(int, zoom);
+    QFETCH(QPoint, pixel);
+    QFETCH(QString, text);
+    Harness h({}, false);
+    h.form->document().setText(Setting::Ratio, ratio.toStdString());
+    h.form->document().Zoom = zoom;
+    QCOMPARE(h.form->coordinatesText(pixel.x(), pixel.y()), text);
 }
 
 std::unique_ptr<QObject> makeMainFormTest()
