@@ -4,6 +4,7 @@
 #include "platform/qimage_surface.h"
 
 #include <QEvent>
+#include <QLayout>
 #include <QPainter>
 #include <QScreen>
 #include <QWidget>
@@ -63,6 +64,14 @@ void EmulatedDisplay::initialize()
             m_widget->installEventFilter(this);
         m_surface.resize(mode.width, mode.height);
     } else if (m_widget) {
+        // Panels shown again are laid out only later; the redraw that follows must already
+        // see the plot area at its window size.
+        QList<QWidget*> ancestors;
+        for (QWidget* w = m_widget->parentWidget(); w; w = w->parentWidget())
+            ancestors.prepend(w);
+        for (QWidget* w : ancestors)
+            if (QLayout* layout = w->layout())
+                layout->activate();
         m_surface.resize(m_widget->width(), m_widget->height());
     }
     if (m_widget)

@@ -9,7 +9,8 @@ int main(int argc, char** argv)
     if (argc == 3 && QString::fromUtf8(argv[1]) == QStringLiteral("--clipboard-helper"))
         return runClipboardHelper(QString::fromUtf8(argv[2]));
     int failures = 0;
-    for (auto* run : { runDisplayModesTest, runFullScreenTest, runPictureTest, runPrintTest })
+    for (auto* run : { runDisplayModesTest, runFullScreenTest, runPictureTest, runPrintTest,
+             runMainFormOutputTest })
         failures += run(argc, argv);
     return failures == 0 ? 0 : 1;
 }
