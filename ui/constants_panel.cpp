@@ -99,7 +99,9 @@ void UpDownControl::mousePressEvent(QMouseEvent* event)
     m_held = true;
     m_heldButton = event->position().y() < height() / 2 ? UpDownButton::Up : UpDownButton::Down;
     update();
-    pressHeld();
+    // Queued, like the panel's other handlers: an error leaves through the event loop's
+    // delivery of the call rather than through the mouse event's.
+    QMetaObject::invokeMethod(this, &UpDownControl::pressHeld, Qt::QueuedConnection);
 }
 
 void UpDownControl::mouseReleaseEvent(QMouseEvent* event)

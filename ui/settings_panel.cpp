@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <algorithm>
 
 namespace velquor {
 
@@ -185,6 +186,9 @@ void SettingsPanel::resizeEvent(QResizeEvent* event)
     QFrame::resizeEvent(event);
     m_topRule->setGeometry(0, 0, width(), 2);
     m_bottomRule->setGeometry(0, height() - 2, width(), 2);
+    // The caption is wider than 297 pixels in this system's Gothic face: the box grows to
+    // its text (in the font the panel has by now) rather than cut off the parenthesis.
+    CheckBox1->resize(std::max(297, CheckBox1->sizeHint().width()), CheckHeight);
 }
 
 QLineEdit* SettingsPanel::editFor(Setting which) const

@@ -123,6 +123,27 @@ private slots:
         QCOMPARE(panel.val_a->cursorPosition(), 2);
     }
 
+    void anErrorOfTheRedrawLeavesThroughTheEventLoop()
+    {
+        PanelHarness harness;
+        ConstantsPanel panel(harness.document, harness.dialogs);
+        harness.constants = &panel;
+        harness.document.setText(Setting::Ratio, "abc");
+        panel.show();
+        panel.val_a->setFocus();
+        panel.val_a->selectAll();
+        QTest::keyClicks(panel.val_a, QStringLiteral("1"));
+        QCOMPARE(errorOf([] { deliverQueued(); }), notFloat("abc"));
+        QCOMPARE(harness.document.settings().valA, std::string("1")); // the change stays
+        // A press whose redraw fails: the error comes out of the queued press, and the held
+        // arrow does not go on repeating.
+        QTest::mousePress(panel.UpDown1, Qt::LeftButton, {}, QPoint(8, 4));
+        QCOMPARE(errorOf([] { deliverQueued(); }), notFloat("abc"));
+        QCOMPARE(harness.document.settings().valA, std::string("2"));
+        QTest::qWait(600);
+        QCOMPARE(harness.document.settings().valA, std::string("2"));
+    }
+
     void documentChangesShowWithoutFeedback()
     {
         PanelHarness harness;
@@ -167,9 +188,12 @@ private slots:
         harness.constants = &panel;
         panel.show();
         QTest::mouseClick(panel.UpDown1, Qt::LeftButton, {}, QPoint(8, 4));
+        deliverQueued();
         QCOMPARE(panel.val_a->text(), QStringLiteral("1"));
         QTest::mouseClick(panel.UpDown1, Qt::LeftButton, {}, QPoint(8, 20));
+        deliverQueued();
         QTest::mouseClick(panel.UpDown1, Qt::LeftButton, {}, QPoint(8, 20));
+        deliverQueued();
         QCOMPARE(panel.val_a->text(), QStringLiteral("-1"));
         QCOMPARE(panel.UpDown1->position(), -1);
     }
