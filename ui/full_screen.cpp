@@ -128,7 +128,15 @@ void FullScreen::DXDraw1Initialize()
     }
     for (const DisplayMode& mode : m_surface.displayModes()) {
         auto* item = new QAction(modeCaption(mode), menu);
-        connect(item, &QAction::triggered, this, [this, item] { ModeItemClick(item); });
+        connect(item, &QAction::triggered, this, [this, item] {
+            if (!m_errorHandler)
+                return ModeItemClick(item);
+            try {
+                ModeItemClick(item);
+            } catch (const Error& error) {
+                m_errorHandler(error.what());
+            }
+        });
         menu->addAction(item);
     }
 }

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 class QAction;
 class QMenu;
@@ -58,6 +59,13 @@ public:
 
     bool isFullScreen() const;
 
+    // Receives the error of a mode item's click (the items are connected here, not by the
+    // window); without a handler the error propagates to the event loop.
+    void setErrorHandler(std::function<void(const std::string& message)> handler)
+    {
+        m_errorHandler = std::move(handler);
+    }
+
 private:
     void enter();
     void leave();
@@ -69,6 +77,7 @@ private:
     SurfaceComponent& m_surface;
     PlotControl m_plot;
     SurfaceOptions m_windowedOptions;
+    std::function<void(const std::string& message)> m_errorHandler;
 };
 
 } // namespace velquor

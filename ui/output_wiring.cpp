@@ -43,6 +43,9 @@ namespace {
             parts.Panel1 = form.Panel1;
             parts.Bevel7 = form.Bevel7;
             m_fullScreen = new FullScreen(parts, m_display, plotControlOf(form.plotView()), this);
+            m_fullScreen->setErrorHandler([this](const std::string& message) {
+                m_dialogs.showError(errorBoxText(QString::fromStdString(message)));
+            });
             // The start-up initialisation of the surface: "解像度" is filled before first use.
             m_fullScreen->DXDraw1Initialize();
 
