@@ -1,11 +1,13 @@
 #include "print_engine.h"
 
+#include <QGuiApplication>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinterInfo>
+#include <QScreen>
 #include <QTimer>
 #include <cmath>
 
@@ -116,6 +118,9 @@ void PrintEngine::preview(QWidget* parent, const std::function<void(QWidget&)>& 
         });
     if (onShown)
         QTimer::singleShot(0, &dialog, [&dialog, onShown] { onShown(dialog); });
+    // Sized to the screen as well, for window managers that ignore the maximised state.
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        dialog.setGeometry(screen->availableGeometry());
     dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
     dialog.exec();
 }
