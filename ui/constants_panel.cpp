@@ -99,9 +99,7 @@ void UpDownControl::mousePressEvent(QMouseEvent* event)
     m_held = true;
     m_heldButton = event->position().y() < height() / 2 ? UpDownButton::Up : UpDownButton::Down;
     update();
-    // Queued, like the panel's other handlers: an error leaves through the event loop's
-    // delivery of the call rather than through the mouse event's.
-    QMetaObject::invokeMethod(this, &UpDownControl::pressHeld, Qt::QueuedConnection);
+    runHandler(this, [this] { pressHeld(); });
 }
 
 void UpDownControl::mouseReleaseEvent(QMouseEvent* event)
@@ -117,7 +115,7 @@ void UpDownControl::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() != m_repeat.timerId())
         return QWidget::timerEvent(event);
-    pressHeld();
+    runHandler(this, [this] { pressHeld(); });
 }
 
 // The repeat is stopped while a press runs: when the handler throws, the error box takes the
@@ -153,18 +151,16 @@ ConstantsPanel::ConstantsPanel(Document& document, DialogService& dialogs, QWidg
     UpDown1->setObjectName(QStringLiteral("UpDown1"));
     UpDown2->setObjectName(QStringLiteral("UpDown2"));
 
-    // Handlers that may throw run from queued calls: the error then leaves through the event
-    // loop's delivery of that call instead of unwinding through the edit's or button's code.
-    connect(
-        val_a, &QLineEdit::textEdited, this, &ConstantsPanel::val_aChange, Qt::QueuedConnection);
-    connect(
-        val_b, &QLineEdit::textEdited, this, &ConstantsPanel::val_bChange, Qt::QueuedConnection);
+    connect(val_a, &QLineEdit::textEdited, this,
+        [this](const QString& text) { runHandler(this, [&] { val_aChange(text); }); });
+    connect(val_b, &QLineEdit::textEdited, this,
+        [this](const QString& text) { runHandler(this, [&] { val_bChange(text); }); });
     connect(UpDown1, &UpDownControl::clicked, this, &ConstantsPanel::UpDown1Click);
     connect(UpDown2, &UpDownControl::clicked, this, &ConstantsPanel::UpDown2Click);
-    connect(stepButtonA, &QToolButton::clicked, this, &ConstantsPanel::setStepAClick,
-        Qt::QueuedConnection);
-    connect(stepButtonB, &QToolButton::clicked, this, &ConstantsPanel::setStepBClick,
-        Qt::QueuedConnection);
+    connect(stepButtonA, &QToolButton::clicked, this,
+        [this] { runHandler(this, [this] { setStepAClick(); }); });
+    connect(stepButtonB, &QToolButton::clicked, this,
+        [this] { runHandler(this, [this] { setStepBClick(); }); });
     syncFromDocument(Setting::ValA);
     syncFromDocument(Setting::ValB);
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "calc/error.h"
 #include "document/document.h"
 
 #include <QBasicTimer>
 #include <QFrame>
 #include <QWidget>
 #include <cstdint>
+#include <exception>
 #include <functional>
 
 class QLabel;
@@ -15,6 +17,20 @@ class QToolButton;
 namespace velquor {
 
 class DialogService;
+
+// Runs a control's handler at once. An Error it throws is raised again from a queued call on
+// the context object, so that it reaches the event loop's error box without unwinding through
+// the Qt widget code that called the handler (that code is built without exception support).
+template <class Handler> void runHandler(QObject* context, Handler&& handler)
+{
+    try {
+        handler();
+    } catch (const Error&) {
+        QMetaObject::invokeMethod(
+            context, [error = std::current_exception()] { std::rethrow_exception(error); },
+            Qt::QueuedConnection);
+    }
+}
 
 enum class UpDownButton { Up, Down };
 

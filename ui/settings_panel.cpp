@@ -3,6 +3,7 @@
 #include "calc/ext.h"
 #include "calc/number_text.h"
 #include "platform/dialog_service.h"
+#include "ui/constants_panel.h"
 #include "ui/conversions.h"
 
 #include <QCheckBox>
@@ -116,22 +117,19 @@ SettingsPanel::SettingsPanel(Document& document, DialogService& dialogs, QWidget
         note->setPalette(colours);
     }
 
-    // Handlers that may throw run from queued calls: the error then leaves through the event
-    // loop's delivery of that call instead of unwinding through the control's own code.
-    connect(
-        CheckScale, &QCheckBox::clicked, this,
-        [this](bool ticked) { m_document.setFlag(Setting::CheckScale, ticked); },
-        Qt::QueuedConnection);
-    connect(
-        CheckBox1, &QCheckBox::clicked, this, &SettingsPanel::CheckBox1Click, Qt::QueuedConnection);
-    connect(BackgroundColor, &ColorSwatch::clicked, this, &SettingsPanel::BackgroundColorClick,
-        Qt::QueuedConnection);
-    connect(MainLineColor, &ColorSwatch::clicked, this, &SettingsPanel::MainLineColorClick,
-        Qt::QueuedConnection);
-    connect(
-        MainLineWidth, &QSpinBox::valueChanged, this,
-        [this](int width) { m_document.setText(Setting::MainLineWidth, std::to_string(width)); },
-        Qt::QueuedConnection);
+    connect(CheckScale, &QCheckBox::clicked, this, [this](bool ticked) {
+        runHandler(this, [&] { m_document.setFlag(Setting::CheckScale, ticked); });
+    });
+    connect(CheckBox1, &QCheckBox::clicked, this,
+        [this](bool ticked) { runHandler(this, [&] { CheckBox1Click(ticked); }); });
+    connect(BackgroundColor, &ColorSwatch::clicked, this,
+        [this] { runHandler(this, [this] { BackgroundColorClick(); }); });
+    connect(MainLineColor, &ColorSwatch::clicked, this,
+        [this] { runHandler(this, [this] { MainLineColorClick(); }); });
+    connect(MainLineWidth, &QSpinBox::valueChanged, this, [this](int width) {
+        runHandler(
+            this, [&] { m_document.setText(Setting::MainLineWidth, std::to_string(width)); });
+    });
     syncAll();
 }
 
@@ -167,9 +165,8 @@ QLineEdit* SettingsPanel::addEdit(Setting which, int x, int y)
 {
     auto* edit = new QLineEdit(this);
     edit->setGeometry(x, y, EditWidth, EditHeight);
-    connect(
-        edit, &QLineEdit::textEdited, this,
-        [this, which](const QString& text) { textEdited(which, text); }, Qt::QueuedConnection);
+    connect(edit, &QLineEdit::textEdited, this,
+        [this, which](const QString& text) { runHandler(this, [&] { textEdited(which, text); }); });
     return edit;
 }
 

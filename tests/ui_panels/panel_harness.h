@@ -62,7 +62,7 @@ struct PanelHarness
     int redraws() const { return static_cast<int>(frames.size()); }
 };
 
-// Runs the queued handlers, as the event loop would after an input event.
+// Delivers queued calls as the event loop would: errors that handlers deferred come out here.
 inline void deliverQueued()
 {
     QCoreApplication::sendPostedEvents();
