@@ -157,23 +157,36 @@ namespace {
 
 } // namespace
 
-BuiltinLookup ApplyBuiltinFunction(
-    std::string_view name, Ext t, std::int32_t degreeMode, Ext& value)
+int BuiltinIndex(std::string_view name)
 {
-    int index = 0;
-    while (index < static_cast<int>(BuiltinNames.size()) && BuiltinNames[index] != name)
-        ++index;
+    for (int index = 0; index < static_cast<int>(BuiltinNames.size()); ++index) {
+        if (BuiltinNames[static_cast<std::size_t>(index)] == name)
+            return index;
+    }
+    return -1;
+}
+
+BuiltinLookup ApplyBuiltinIndex(int index, Ext t, std::int32_t degreeMode, Ext& value)
+{
+    if (index < 0)
+        return BuiltinLookup::NotBuiltin;
     if (index < 3)
         return trigonometric(index, t, degreeMode, value);
     if (index < 16)
         return inverseAndHyperbolic(index, t, value);
     if (index < 29)
         return algebraic(index, t, value);
-    if (index == 29)
+    if (index == RandomBuiltin)
         return random(t, value);
     if (index < 36)
         return angleConversion(index, t, value);
     return BuiltinLookup::NotBuiltin;
+}
+
+BuiltinLookup ApplyBuiltinFunction(
+    std::string_view name, Ext t, std::int32_t degreeMode, Ext& value)
+{
+    return ApplyBuiltinIndex(BuiltinIndex(name), t, degreeMode, value);
 }
 
 std::uint32_t randomSeed()

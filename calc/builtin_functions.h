@@ -22,4 +22,13 @@ enum class BuiltinLookup {
 BuiltinLookup ApplyBuiltinFunction(
     std::string_view name, Ext t, std::int32_t degreeMode, Ext& value);
 
+// The same in two steps, for callers that look the name up once and apply it many times:
+// the position of `name` in the built-in table (-1 when it is not built in), and the function
+// at that position (NotBuiltin for -1).
+int BuiltinIndex(std::string_view name);
+BuiltinLookup ApplyBuiltinIndex(int index, Ext t, std::int32_t degreeMode, Ext& value);
+
+// The position of "random", the one built-in function with a side effect.
+inline constexpr int RandomBuiltin = 29;
+
 } // namespace velquor

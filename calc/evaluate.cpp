@@ -35,35 +35,6 @@ namespace {
         return isDigit(ch) || (ch >= 'a' && ch <= 'f');
     }
 
-    // The value of a run of digits and points, as StrToValue reads it. Short runs are read
-    // directly: up to 19 digits form an exact 64-bit integer and 10^k is exact for k <= 27, so
-    // one correctly rounded division gives the same value as the full conversion.
-    Ext literalValue(std::string_view run)
-    {
-        std::uint64_t digits = 0;
-        int count = 0;
-        int fractionDigits = -1; // -1 until the point is seen
-        for (const char c : run) {
-            if (c == '.') {
-                if (fractionDigits >= 0)
-                    return StrToValue(run); // a second point: no number
-                fractionDigits = 0;
-                continue;
-            }
-            if (++count > 19)
-                return StrToValue(run);
-            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-            if (fractionDigits >= 0)
-                ++fractionDigits;
-        }
-        if (fractionDigits > 27)
-            return StrToValue(run);
-        Ext power = 1;
-        for (int i = 0; i < fractionDigits; ++i)
-            power *= 10;
-        return static_cast<Ext>(digits) / power;
-    }
-
     // What all nested evaluations of one top-level call share. A nested evaluation changes only
     // its text and x, so the request (with its 50-entry callable table) is kept by reference
     // instead of being copied for every group.
@@ -347,7 +318,7 @@ namespace {
             ++m_pos;
         const auto run = m_text.substr(
             static_cast<std::size_t>(start), static_cast<std::size_t>(m_pos - start + 1));
-        m_factor = literalValue(run);
+        m_factor = LiteralValue(run);
         m_factorReady = true;
     }
 
@@ -472,6 +443,35 @@ bool CallOtherFunction(const TCalcData& request, std::string_view name, Ext& val
     if (found)
         value = context.exhausted ? NoValue : result;
     return found;
+}
+
+// The value of a run of digits and points, as StrToValue reads it. Short runs are read
+// directly: up to 19 digits form an exact 64-bit integer and 10^k is exact for k <= 27, so
+// one correctly rounded division gives the same value as the full conversion.
+Ext LiteralValue(std::string_view run)
+{
+    std::uint64_t digits = 0;
+    int count = 0;
+    int fractionDigits = -1; // -1 until the point is seen
+    for (const char c : run) {
+        if (c == '.') {
+            if (fractionDigits >= 0)
+                return StrToValue(run); // a second point: no number
+            fractionDigits = 0;
+            continue;
+        }
+        if (++count > 19)
+            return StrToValue(run);
+        digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+        if (fractionDigits >= 0)
+            ++fractionDigits;
+    }
+    if (fractionDigits > 27)
+        return StrToValue(run);
+    Ext power = 1;
+    for (int i = 0; i < fractionDigits; ++i)
+        power *= 10;
+    return static_cast<Ext>(digits) / power;
 }
 
 Ext StrToValue(std::string_view text)

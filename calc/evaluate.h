@@ -36,6 +36,10 @@ bool CallOtherFunction(const TCalcData& request, std::string_view name, Ext& val
 // text that is not a decimal number gives 0.
 Ext StrToValue(std::string_view text);
 
+// The value of a number literal of the formula language (a run of digits and points), as
+// StrToValue reads it.
+Ext LiteralValue(std::string_view run);
+
 // y = r sin(theta), x = r cos(theta); theta in radians whatever the degree mode.
 void PolarToXY(Ext& y, Ext& x, Ext r, Ext theta);
 

@@ -1,0 +1,194 @@
+#include "calc/compiled_formula.h"
+
+#include "calc/builtin_functions.h"
+#include "calc/evaluate.h"
+#include "calc/ext_math.h"
+#include "calc/formula_ops.h"
+#include "calc/formula_program.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace velquor {
+
+namespace compiled {
+
+    namespace {
+
+        // The nested evaluations of one operation; false when the scan ends with `result`.
+        bool runNested(
+            const FormulaProgram& program, const Op& op, Registers& r, Ext x, Ext& result)
+        {
+            switch (op.code) {
+            case OpCode::Group:
+                r.F = runScan(program, op.scan, x);
+                return true;
+            case OpCode::Bars:
+                r.F = fabsl(runScan(program, op.scan, x));
+                return true;
+            case OpCode::Builtin: {
+                const Ext argument = runScan(program, op.scan, x);
+                switch (ApplyBuiltinIndex(op.index, argument, program.degreeMode, r.F)) {
+                case BuiltinLookup::Fail:
+                    result = NoValue;
+                    return false;
+                case BuiltinLookup::Fault:
+                    result = r.S;
+                    return false;
+                default:
+                    return true;
+                }
+            }
+            case OpCode::Call: {
+                const CallSite& site = program.calls[static_cast<std::size_t>(op.index)];
+                const Ext argument = runScan(program, site.argument, x);
+                Ext value = 0;
+                for (const std::int32_t callee : site.callees)
+                    value = callee < 0 ? NoValue : runScan(program, callee, argument);
+                r.F = value;
+                return true;
+            }
+            default: // Discard
+                runScan(program, op.scan, x);
+                return true;
+            }
+        }
+
+    } // namespace
+
+    bool runOp(const FormulaProgram& program, const Op& op, Registers& r, Ext x, Ext& result)
+    {
+        switch (op.code) {
+        case OpCode::EndTerm: {
+            const Ext total = r.S + r.T;
+            if (!finite(total)) {
+                result = r.S;
+                return false;
+            }
+            r.S = total;
+            r.T = 0;
+            return true;
+        }
+        case OpCode::SetTX:
+            return setTerm(r, x, result);
+        case OpCode::SetTF:
+            return setTerm(r, r.F, result);
+        case OpCode::SetTConst:
+            r.T = op.constant;
+            return true;
+        case OpCode::NegT:
+            r.T = -r.T;
+            return true;
+        case OpCode::MulX:
+            return multiply(r, x, result);
+        case OpCode::MulF:
+            return multiply(r, r.F, result);
+        case OpCode::MulConst:
+            return multiply(r, op.constant, result);
+        case OpCode::DivX:
+            return divide(r, x, result);
+        case OpCode::DivF:
+            return divide(r, r.F, result);
+        case OpCode::DivConst:
+            return divide(r, op.constant, result);
+        case OpCode::ConstMulX:
+            r.T = op.constant;
+            return multiply(r, x, result);
+        case OpCode::ConstMulF:
+            r.T = op.constant;
+            return multiply(r, r.F, result);
+        case OpCode::CopyFToB:
+            r.B = r.F;
+            return true;
+        case OpCode::SetBX:
+            r.B = x;
+            return true;
+        case OpCode::SetBConst:
+            r.B = op.constant;
+            return true;
+        case OpCode::PowXWhole:
+            return powerOutcome(r,
+                wholePowerRule(x, static_cast<std::uint32_t>(op.index), op.negative, r.F), result);
+        case OpCode::PowBWhole:
+            return powerOutcome(r,
+                wholePowerRule(r.B, static_cast<std::uint32_t>(op.index), op.negative, r.F),
+                result);
+        case OpCode::PowBConst:
+            return powerOutcome(r, PowerExt(r.B, op.constant, r.F), result);
+        case OpCode::PowBX:
+            return powerOutcome(r, PowerExt(r.B, x, r.F), result);
+        case OpCode::PowBF:
+            return powerOutcome(r, PowerExt(r.B, r.F, r.F), result);
+        case OpCode::Fail:
+            result = NoValue;
+            return false;
+        case OpCode::Fault:
+            result = r.S;
+            return false;
+        default:
+            return runNested(program, op, r, x, result);
+        }
+    }
+
+    Ext runScan(const FormulaProgram& program, std::int32_t index, Ext x)
+    {
+        const Scan& scan = program.scans[static_cast<std::size_t>(index)];
+        if (scan.isConstant)
+            return scan.constant;
+        Registers r;
+        Ext result = 0;
+        for (const Op& op : scan.ops) {
+            if (!runOp(program, op, r, x, result))
+                return result;
+        }
+        const Ext sum = r.S + r.T;
+        return finite(sum) ? sum : r.S;
+    }
+
+} // namespace compiled
+
+using compiled::runScan;
+
+CompiledFormula::CompiledFormula(const TCalcData& request)
+    : m_request(request)
+    , m_program(CompileFormula(request))
+{
+    if (m_program && !m_program->usesRandom && m_program->maxDepth <= compiled::MaxBatchDepth)
+        m_batched = true;
+}
+
+CompiledFormula::~CompiledFormula() = default;
+
+bool CompiledFormula::usesRandom() const
+{
+    return !m_program || m_program->usesRandom;
+}
+
+Ext CompiledFormula::evaluate(Ext x)
+{
+    if (!m_program) {
+        m_request.x = x;
+        return Evaluate(m_request);
+    }
+    return runScan(*m_program, 0, x);
+}
+
+void CompiledFormula::evaluate(const Ext* xs, Ext* results, std::size_t count)
+{
+    if (!m_batched) {
+        for (std::size_t i = 0; i < count; ++i)
+            results[i] = evaluate(xs[i]);
+        return;
+    }
+    if (!m_levels) // left uninitialised: every batch writes before it reads
+        m_levels.reset(new Level[static_cast<std::size_t>(m_program->maxDepth) + 1]);
+    for (std::size_t first = 0; first < count; first += BatchSize) {
+        const int n = static_cast<int>(std::min<std::size_t>(BatchSize, count - first));
+        runBatch(0, xs + first, n);
+        const Level& level = m_levels[0];
+        std::copy_n(level.result.begin(), n, results + first);
+    }
+}
+
+} // namespace velquor

@@ -1,0 +1,122 @@
+#pragma once
+
+// The arithmetic steps shared by the one-sample and the batch runner of compiled formulas.
+
+#include "calc/compiled_formula.h"
+#include "calc/evaluate.h"
+#include "calc/ext_math.h"
+#include "calc/formula_program.h"
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+
+namespace velquor {
+
+namespace compiled {
+
+    // Deeper programs run sample by sample: the batch keeps a workspace per nesting level.
+    constexpr int MaxBatchDepth = 32;
+
+    inline bool finite(Ext value)
+    {
+        return std::isfinite(value);
+    }
+
+    // The power rule for a whole exponent +-n, 1 <= n < 2^31, with the steps of PowerExt.
+    inline Outcome wholePowerRule(Ext base, std::uint32_t n, bool negative, Ext& result)
+    {
+        if (base == 0) {
+            result = 0;
+            return Outcome::Value;
+        }
+        Ext value = 1;
+        while (true) {
+            if (n & 1u) {
+                value *= base;
+                if (!finite(value))
+                    return Outcome::Fault;
+            }
+            n >>= 1;
+            if (n == 0)
+                break;
+            base *= base;
+            if (!finite(base))
+                return Outcome::Fault;
+        }
+        const Ext power = negative ? 1 / value : value;
+        if (!finite(power))
+            return Outcome::Fault;
+        result = power;
+        return Outcome::Value;
+    }
+
+    // The registers of one scan and the end of its evaluation.
+    struct Registers
+    {
+        Ext S = 0;
+        Ext T = 0;
+        Ext F = 0;
+        Ext B = 0;
+    };
+
+    // Folds T op operand; false when the scan ends with `result`.
+    inline bool multiply(Registers& r, Ext operand, Ext& result)
+    {
+        const Ext term = r.T * operand;
+        if (!finite(term)) {
+            result = r.S;
+            return false;
+        }
+        r.T = term;
+        return true;
+    }
+    inline bool divide(Registers& r, Ext operand, Ext& result)
+    {
+        if (operand == 0) {
+            result = NoValue;
+            return false;
+        }
+        const Ext term = r.T / operand;
+        if (!finite(term)) {
+            result = r.S;
+            return false;
+        }
+        r.T = term;
+        return true;
+    }
+    inline bool setTerm(Registers& r, Ext operand, Ext& result)
+    {
+        if (!finite(operand)) {
+            result = r.S;
+            return false;
+        }
+        r.T = operand;
+        return true;
+    }
+    inline bool powerOutcome(Registers& r, Outcome outcome, Ext& result)
+    {
+        if (outcome == Outcome::Value)
+            return true;
+        result = outcome == Outcome::Fail ? NoValue : r.S;
+        return false;
+    }
+
+    // One operation on one sample; false when the scan ends with `result`.
+    bool runOp(const FormulaProgram& program, const Op& op, Registers& r, Ext x, Ext& result);
+
+    // The value of one scan of the program for one sample.
+    Ext runScan(const FormulaProgram& program, std::int32_t index, Ext x);
+
+} // namespace compiled
+
+// The registers of every sample of one batch at one nesting level.
+struct CompiledFormula::Level
+{
+    std::array<compiled::Registers, BatchSize> registers;
+    std::array<Ext, BatchSize> result;
+    std::array<Ext, BatchSize> argument; // the argument of a call, while the callee runs
+    std::array<std::uint8_t, BatchSize> done; // the sample's scan has ended with `result`
+};
+
+} // namespace velquor

@@ -1,0 +1,146 @@
+// The compiled form against the literal scan: every value, NoValue and partial sum bit for bit,
+// and the same sequence of random numbers, one sample at a time and in batches.
+
+#include "calc/compiled_formula.h"
+#include "calc/evaluate.h"
+#include "formula_generator.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <iomanip>
+#include <sstream>
+#include <vector>
+
+namespace velquor {
+namespace {
+
+    bool sameBits(Ext a, Ext b)
+    {
+        return std::memcmp(&a, &b, 10) == 0;
+    }
+
+    std::string describe(const TCalcData& request, Ext x)
+    {
+        std::ostringstream out;
+        out << std::setprecision(21) << "formula \"" << request.formula << "\" x=" << x
+            << " degree=" << request.degreeMode;
+        for (int i = 0; i < request.funcCount; ++i)
+            out << " " << request.funcNames[static_cast<std::size_t>(i)] << "=\""
+                << request.funcFormulas[static_cast<std::size_t>(i)] << '"';
+        return out.str();
+    }
+
+    // Compares the three ways for the samples xs; returns the first difference, or "".
+    std::string compare(const TCalcData& base, const std::vector<Ext>& xs)
+    {
+        constexpr std::uint32_t Seed = 12345;
+        TCalcData request = base;
+        std::vector<Ext> literal;
+        setRandomSeed(Seed);
+        for (const Ext x : xs) {
+            request.x = x;
+            literal.push_back(Evaluate(request));
+        }
+        const std::uint32_t literalSeed = randomSeed();
+
+        CompiledFormula compiled(base);
+        setRandomSeed(Seed);
+        for (std::size_t i = 0; i < xs.size(); ++i) {
+            const Ext value = compiled.evaluate(xs[i]);
+            if (!sameBits(value, literal[i]))
+                return "one sample: " + describe(base, xs[i]);
+        }
+        if (randomSeed() != literalSeed)
+            return "random sequence, one sample: " + describe(base, xs[0]);
+
+        std::vector<Ext> batch(xs.size());
+        setRandomSeed(Seed);
+        compiled.evaluate(xs.data(), batch.data(), xs.size());
+        for (std::size_t i = 0; i < xs.size(); ++i) {
+            if (!sameBits(batch[i], literal[i]))
+                return "batch: " + describe(base, xs[i]);
+        }
+        if (randomSeed() != literalSeed)
+            return "random sequence, batch: " + describe(base, xs[0]);
+        return {};
+    }
+
+    TEST(CompiledFormula, GeneratedFormulasMatchTheLiteralScan)
+    {
+        test::FormulaGenerator generator(20261208);
+        for (int i = 0; i < 100000; ++i) {
+            TCalcData request;
+            request.formula = generator.formula();
+            request.a = generator.chance(3) ? 3 : -0.5L;
+            request.b = generator.chance(5) ? 0 : 0.5L;
+            request.degreeMode = generator.below(2);
+            if (generator.chance(2))
+                generator.table(request);
+            const std::string difference = compare(request, generator.samples());
+            ASSERT_EQ(difference, "") << "case " << i;
+        }
+    }
+
+    // Formulas that take the rarer paths: faults after finished terms, static failures, deep
+    // nesting beyond the batch's depth, calls beyond the call depth, powers of every kind.
+    TEST(CompiledFormula, EdgeFormulasMatchTheLiteralScan)
+    {
+        const std::vector<std::string> formulas = { "", "x", "-x", "--x", "2*-x", "2/-x", "x/0",
+            "0/0", "x/x", "1/x", "x^2", "x^-3", "x^0", "0^0", "0^x", "(-x)^3", "(-2)^0.5", "2^x",
+            "x^x", "x^0.5", "2^3^2", "^2", "x^^2", "x^(1/3)", "x^2147483648", "x^-2147483647",
+            "(x)^2", "a^b", "p^e", "x*x*x*x*x", "5+x^4000", "1+2+exp(x)", "3+x*1e4000*1e4000",
+            "1+$ffffffffff", "1+$", "1+$zz", "$ff^2", "xsin(x)", "foo(random(10))",
+            "random(x)+random(x)", "f(x)", "f(f(x))", "g(random(7))", "h(x)",
+            "(((((((((((((((((((((((((((((((((((((x)))))))))))))))))))))))))))))))))))))",
+            "|x|-|-x|", "|x", "(x", "[x}", "sin(x", "1.2.3x", "1e2", "x1", "X^2+3X", "int(x)",
+            "round(x*1e10)", "sec(p/2)", "2*-^3", "2^*-3", "x^2^2", "5-^2" };
+        TCalcData request;
+        request.a = 3;
+        request.b = 0.5L;
+        request.funcCount = 4;
+        request.funcNames = { "f", "g", "h", "h" };
+        request.funcFormulas = { "f(x)+1", "random(x)", "x^2+g(x)", "1/x" };
+        const std::vector<Ext> xs = { 0.0L, -0.0L, 2, -1.5L, 1e4000L, -1e-4000L, 3e9L };
+        for (const std::string& formula : formulas) {
+            for (int degree = 0; degree < 2; ++degree) {
+                request.formula = formula;
+                request.degreeMode = degree;
+                EXPECT_EQ(compare(request, xs), "");
+            }
+        }
+    }
+
+    // A batch longer than one block, and batches of every small size.
+    TEST(CompiledFormula, BatchesOfAnySizeMatch)
+    {
+        TCalcData request;
+        request.formula = "sqrt(abs(x))exp(-xx/8)+(x+1)^2/(x^2+1)";
+        std::vector<Ext> xs;
+        for (int i = 0; i < 1000; ++i)
+            xs.push_back(-10 + Ext(i) / 50);
+        for (std::size_t size : { std::size_t(0), std::size_t(1), std::size_t(255),
+                 std::size_t(256), std::size_t(257), std::size_t(1000) }) {
+            const std::vector<Ext> part(xs.begin(), xs.begin() + static_cast<long>(size));
+            if (size > 0) {
+                EXPECT_EQ(compare(request, part), "");
+            }
+        }
+    }
+
+    TEST(CompiledFormula, FormulasWhoseWorkCouldReachTheBudgetUseTheLiteralScan)
+    {
+        TCalcData request;
+        request.formula = "f(x)";
+        request.funcCount = 1;
+        request.funcNames[0] = "f";
+        request.funcFormulas[0] = "f(x)+f(x)";
+        CompiledFormula compiled(request);
+        EXPECT_FALSE(compiled.isCompiled());
+        EXPECT_EQ(compare(request, { 1, 2 }), "");
+
+        request.formula = "sin(x)";
+        EXPECT_TRUE(CompiledFormula(request).isCompiled());
+    }
+
+} // namespace
+} // namespace velquor
