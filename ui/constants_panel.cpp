@@ -143,7 +143,10 @@ ConstantsPanel::ConstantsPanel(Document& document, DialogService& dialogs, QWidg
     , m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("Panel11"));
-    setFixedSize(152, 64);
+    // 152 x 64 as designed; the width follows the left panel when the splitter moves it.
+    resize(152, 64);
+    setMinimumHeight(64);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     buildRow(0, QStringLiteral("  aの値 "), val_a, 39, UpDown1, stepButtonA);
     buildRow(1, QStringLiteral("  bの値 "), val_b, 40, UpDown2, stepButtonB);
     val_a->setObjectName(QStringLiteral("val_a"));

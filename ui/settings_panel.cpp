@@ -76,7 +76,9 @@ SettingsPanel::SettingsPanel(Document& document, DialogService& dialogs, QWidget
     , m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("Panel6"));
-    setMinimumSize(400, 352);
+    // It takes the plot area's size; a smaller area clips the panel rather than the window
+    // growing to it.
+    resize(400, 352);
     m_topRule = addRule(this, true, QRect(0, 0, width(), 2));
     m_bottomRule = addRule(this, true, QRect(0, height() - 2, width(), 2));
 
