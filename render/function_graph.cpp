@@ -3,8 +3,10 @@
 #include "calc/number_text.h"
 #include "document/document.h"
 #include "render/curve_drawers.h"
+#include "render/curve_samples.h"
 #include "render/view_transform.h"
 
+#include <array>
 #include <cstdlib>
 #include <limits>
 #include <optional>
@@ -51,36 +53,46 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
 
     ProgressiveDrawing progressive(context, Ext(width));
     request.formula = entry.formula1;
+    CurveFormula formula(request);
+    std::array<Ext, CurveFormula::RunLength> xs;
     bool penUp = true;
     std::optional<std::int64_t> previousRow; // the first sample has none to jump from
-    for (std::int64_t offset = -std::int64_t(originColumn); originColumn + offset <= width;
-         offset += step) {
-        const int column = static_cast<int>(originColumn + offset);
-        request.x = Ext(offset) / zoom;
-        const Ext y = Evaluate(request);
-        const bool noValue = y == NoValue;
-        const std::optional<std::int32_t> dy = noValue ? 0 : verticalOffset(y, zoom, ratio);
-        if (!dy) {
-            penUp = true;
-            previousRow = FarRow;
-            continue;
+    std::int64_t offset = -std::int64_t(originColumn);
+    while (originColumn + offset <= width) {
+        // The samples are evaluated a run at a time, then drawn in order.
+        const std::int64_t first = offset;
+        int count = 0;
+        for (; count < CurveFormula::RunLength && originColumn + offset <= width;
+             ++count, offset += step)
+            xs[static_cast<std::size_t>(count)] = Ext(offset) / zoom;
+        formula.startRun(xs.data(), count);
+        for (int i = 0; i < count; ++i) {
+            const int column = static_cast<int>(originColumn + first + std::int64_t(i) * step);
+            const Ext y = formula.value(i);
+            const bool noValue = y == NoValue;
+            const std::optional<std::int32_t> dy = noValue ? 0 : verticalOffset(y, zoom, ratio);
+            if (!dy) {
+                penUp = true;
+                previousRow = FarRow;
+                continue;
+            }
+            const std::int64_t row = std::int64_t(originRow) + *dy;
+            const bool accepted = std::llabs(row) < BandLimit
+                && (!previousRow || std::llabs(row - *previousRow) < height);
+            if (accepted) {
+                if (penUp)
+                    canvas.moveTo(column, static_cast<int>(row));
+                if (!noValue)
+                    canvas.lineTo(column, static_cast<int>(row));
+                progressive.afterSample();
+                penUp = false;
+            } else {
+                penUp = true;
+            }
+            previousRow = row;
+            if (noValue)
+                penUp = true;
         }
-        const std::int64_t row = std::int64_t(originRow) + *dy;
-        const bool accepted = std::llabs(row) < BandLimit
-            && (!previousRow || std::llabs(row - *previousRow) < height);
-        if (accepted) {
-            if (penUp)
-                canvas.moveTo(column, static_cast<int>(row));
-            if (!noValue)
-                canvas.lineTo(column, static_cast<int>(row));
-            progressive.afterSample();
-            penUp = false;
-        } else {
-            penUp = true;
-        }
-        previousRow = row;
-        if (noValue)
-            penUp = true;
     }
     canvas.release();
 }

@@ -3,8 +3,11 @@
 #include "calc/number_text.h"
 #include "document/document.h"
 #include "render/curve_drawers.h"
+#include "render/curve_samples.h"
 #include "render/view_transform.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -63,6 +66,17 @@ namespace {
         return Point { *x, *y };
     }
 
+    // The parameters of the run of samples from index `first`; their number.
+    int fillRun(const ParameterRange& range, std::int64_t first,
+        std::array<Ext, CurveFormula::RunLength>& parameters)
+    {
+        const auto count = static_cast<int>(
+            std::min<std::int64_t>(CurveFormula::RunLength, range.count - first));
+        for (int i = 0; i < count; ++i)
+            parameters[static_cast<std::size_t>(i)] = range.at(first + i);
+        return count;
+    }
+
     void setPen(Canvas& canvas, const GraphEntry& entry)
     {
         canvas.setPenColor(entry.color);
@@ -87,24 +101,31 @@ void DrawParameterCurve(const DrawContext& context, const GraphEntry& entry)
         return;
 
     ProgressiveDrawing progressive(context, Ext(entry.divisions));
+    CurveFormula vertical(verticalRequest);
+    CurveFormula horizontal(horizontalRequest);
+    std::array<Ext, CurveFormula::RunLength> parameters;
     bool penUp = true;
-    for (std::int64_t index = 0; index < range->count; ++index) {
-        verticalRequest.x = horizontalRequest.x = range->at(index);
-        const Ext vy = Evaluate(verticalRequest);
-        const Ext vx = Evaluate(horizontalRequest);
-        if (vy == NoValue || vx == NoValue) {
-            penUp = true; // no value: the curve breaks here
-            continue;
+    for (std::int64_t first = 0; first < range->count; first += CurveFormula::RunLength) {
+        const int count = fillRun(*range, first, parameters);
+        vertical.startRun(parameters.data(), count);
+        horizontal.startRun(parameters.data(), count);
+        for (int i = 0; i < count; ++i) {
+            const Ext vy = vertical.value(i);
+            const Ext vx = horizontal.value(i);
+            if (vy == NoValue || vx == NoValue) {
+                penUp = true; // no value: the curve breaks here
+                continue;
+            }
+            const auto point
+                = bandPoint(document, horizontalOffset(vx, zoom), verticalOffset(vy, zoom, ratio));
+            if (!point)
+                continue; // joined across from the last drawn sample
+            if (penUp)
+                canvas.moveTo(point->x, point->y);
+            canvas.lineTo(point->x, point->y);
+            progressive.afterSample();
+            penUp = false;
         }
-        const auto point
-            = bandPoint(document, horizontalOffset(vx, zoom), verticalOffset(vy, zoom, ratio));
-        if (!point)
-            continue; // joined across from the last drawn sample
-        if (penUp)
-            canvas.moveTo(point->x, point->y);
-        canvas.lineTo(point->x, point->y);
-        progressive.afterSample();
-        penUp = false;
     }
     canvas.release();
 }
@@ -123,31 +144,36 @@ void DrawPolarCurve(const DrawContext& context, const GraphEntry& entry)
         return;
 
     ProgressiveDrawing progressive(context, Ext(entry.divisions));
+    CurveFormula formula(request);
+    std::array<Ext, CurveFormula::RunLength> angles;
     bool drawnAny = false;
     bool previousUndefined = false;
-    for (std::int64_t index = 0; index < range->count; ++index) {
-        const Ext angle = range->at(index);
-        request.x = angle;
-        const Ext radius = Evaluate(request);
-        if (radius == NoValue) {
-            previousUndefined = true;
-            continue;
+    for (std::int64_t first = 0; first < range->count; first += CurveFormula::RunLength) {
+        const int count = fillRun(*range, first, angles);
+        formula.startRun(angles.data(), count);
+        for (int i = 0; i < count; ++i) {
+            const Ext angle = angles[static_cast<std::size_t>(i)];
+            const Ext radius = formula.value(i);
+            if (radius == NoValue) {
+                previousUndefined = true;
+                continue;
+            }
+            Ext yv = 0;
+            Ext xv = 0;
+            PolarToXY(yv, xv, radius, angle);
+            const auto point
+                = bandPoint(document, horizontalOffset(xv, zoom), verticalOffset(yv, zoom, ratio));
+            // Only the sample right after an undefined one starts with a move; samples outside
+            // the band between them are joined across.
+            if (point) {
+                if (!drawnAny || previousUndefined)
+                    canvas.moveTo(point->x, point->y);
+                canvas.lineTo(point->x, point->y);
+                progressive.afterSample();
+                drawnAny = true;
+            }
+            previousUndefined = false;
         }
-        Ext yv = 0;
-        Ext xv = 0;
-        PolarToXY(yv, xv, radius, angle);
-        const auto point
-            = bandPoint(document, horizontalOffset(xv, zoom), verticalOffset(yv, zoom, ratio));
-        // Only the sample right after an undefined one starts with a move; samples outside
-        // the band between them are joined across.
-        if (point) {
-            if (!drawnAny || previousUndefined)
-                canvas.moveTo(point->x, point->y);
-            canvas.lineTo(point->x, point->y);
-            progressive.afterSample();
-            drawnAny = true;
-        }
-        previousUndefined = false;
     }
     canvas.release();
 }
