@@ -1,7 +1,9 @@
 #include "calc/error.h"
+#include "calc/evaluate.h"
 #include "document/document.h"
 #include "render/curve_drawers.h"
 #include "render/recording_surface.h"
+#include "render/view_transform.h"
 #include "trace.h"
 
 #include <cmath>
@@ -220,6 +222,41 @@ namespace {
         document.setText(Setting::Animate, "-1");
         EXPECT_EQ(
             operations(draw(curve(GraphKind::Polar, "1", "", "0", "1", 4)), "present").size(), 5u);
+    }
+
+    // Formulas that draw random numbers are evaluated sample by sample as they are drawn: the
+    // sequence interleaves the two formulas of a parameter curve, and stops where drawing stops.
+    TEST_F(DrawerFixture, RandomNumbersAreDrawnInTheOrderOfTheSamples)
+    {
+        setRandomSeed(7);
+        TCalcData vertical;
+        vertical.formula = "random(100)";
+        TCalcData horizontal;
+        horizontal.formula = "random(8)+sin(x)";
+        std::vector<std::string> expected;
+        for (int i = 0; i <= 4; ++i) {
+            vertical.x = horizontal.x = Ext(i) / 4;
+            const Ext vy = Evaluate(vertical);
+            const Ext vx = Evaluate(horizontal);
+            expected.push_back(std::to_string(222 + *horizontalOffset(vx, 25)) + " "
+                + std::to_string(182 + *verticalOffset(vy, 25, 1)));
+        }
+        const std::uint32_t seedAfter = randomSeed();
+
+        setRandomSeed(7);
+        const std::vector<std::string> lines = traceLines(
+            draw(curve(GraphKind::Parametric, "random(100)", "random(8)+sin(x)", "0", "1", 4)));
+        EXPECT_EQ(randomSeed(), seedAfter);
+        ASSERT_EQ(lines.size(), 2u + 1u + 5u + 1u);
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            EXPECT_EQ(lines[3 + i], "line " + expected[i]);
+
+        // Drawing that fails at its first drawn sample has drawn one random number.
+        animating = true;
+        document.setText(Setting::Animate, "0");
+        setRandomSeed(7);
+        drawFailing(function("random(100)"));
+        EXPECT_EQ(randomSeed(), 7u * 134775813u + 1u);
     }
 
     // ---- parameter curves ----
