@@ -1,7 +1,9 @@
 // Nanoseconds per evaluation of eight curve formulas over 1,000 values of x in [-10, 10]:
-// the evaluator, muparser and fparser (both in double), and hand-written long-double code
-// (the limit of what any evaluator could reach).
+// the literal scan, the compiled formula one sample at a time and in a batch, muparser and fparser
+// (both in double), and hand-written long-double code (the limit of what any evaluator could
+// reach).
 
+#include "calc/compiled_formula.h"
 #include "calc/evaluate.h"
 
 #include <benchmark/benchmark.h>
@@ -72,6 +74,43 @@ void evaluateVelquor(benchmark::State& state, const BenchFormula& formula)
     perEvaluation(state);
 }
 
+velquor::TCalcData benchRequest(const BenchFormula& formula)
+{
+    velquor::TCalcData request;
+    request.formula = formula.velquor;
+    request.a = ConstantA;
+    request.b = ConstantB;
+    return request;
+}
+
+// The compiled formula, one sample at a time.
+void evaluateCompiled(benchmark::State& state, const BenchFormula& formula)
+{
+    velquor::CompiledFormula compiled(benchRequest(formula));
+    for (auto _ : state) {
+        for (int i = 0; i < Samples; ++i)
+            benchmark::DoNotOptimize(compiled.evaluate(sampleX(i)));
+    }
+    perEvaluation(state);
+}
+
+// The compiled formula over all samples at once, as the drawers use it (the samples' x
+// computed in the loop, as for the others).
+void evaluateBatch(benchmark::State& state, const BenchFormula& formula)
+{
+    velquor::CompiledFormula compiled(benchRequest(formula));
+    std::vector<Ext> xs(Samples);
+    std::vector<Ext> values(Samples);
+    for (auto _ : state) {
+        for (int i = 0; i < Samples; ++i)
+            xs[static_cast<std::size_t>(i)] = sampleX(i);
+        compiled.evaluate(xs.data(), values.data(), xs.size());
+        benchmark::DoNotOptimize(values.data());
+        benchmark::ClobberMemory();
+    }
+    perEvaluation(state);
+}
+
 void evaluateMuparser(benchmark::State& state, const BenchFormula& formula)
 {
     double x = 0, a = static_cast<double>(ConstantA), b = static_cast<double>(ConstantB);
@@ -120,6 +159,8 @@ const bool registered = [] {
     for (const BenchFormula& formula : formulas()) {
         const std::string name = formula.velquor;
         benchmark::RegisterBenchmark(("Evaluate/" + name).c_str(), evaluateVelquor, formula);
+        benchmark::RegisterBenchmark(("Compiled/" + name).c_str(), evaluateCompiled, formula);
+        benchmark::RegisterBenchmark(("Batch/" + name).c_str(), evaluateBatch, formula);
         benchmark::RegisterBenchmark(("muparser/" + name).c_str(), evaluateMuparser, formula);
         benchmark::RegisterBenchmark(("fparser/" + name).c_str(), evaluateFparser, formula);
         benchmark::RegisterBenchmark(("native/" + name).c_str(), evaluateNative, formula);

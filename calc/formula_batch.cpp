@@ -9,6 +9,8 @@
 #include "calc/formula_program.h"
 
 #include <algorithm>
+#include <cstring>
+#include <type_traits>
 
 namespace velquor {
 
@@ -124,6 +126,210 @@ namespace {
         }
     }
 
+    // Fused operations: a step that sets the term, with the power of x before it that gives its
+    // operand and the end of the term or of the scan after it, in one loop over the batch. The
+    // registers of the fused steps stay in the processor (extended values are costly to store),
+    // the operations and their checks run in the same order. The power's value is a temporary of
+    // the scan's step, read by nothing after the step, so it is not stored.
+    enum class Ending { None, Term, Scan };
+
+    bool consumesFactor(OpCode code)
+    {
+        return code == OpCode::SetTF || code == OpCode::MulF || code == OpCode::DivF
+            || code == OpCode::ConstMulF;
+    }
+
+    // The steps of the term on a local term t; false when the scan ends with `result` (s: the
+    // total, which a fault gives).
+    bool termProduct(Ext& t, Ext operand, Ext s, Ext& result)
+    {
+        const Ext term = t * operand;
+        if (!compiled::finite(term)) {
+            result = s;
+            return false;
+        }
+        t = term;
+        return true;
+    }
+    bool termQuotient(Ext& t, Ext operand, Ext s, Ext& result)
+    {
+        if (operand == 0) {
+            result = NoValue;
+            return false;
+        }
+        const Ext term = t / operand;
+        if (!compiled::finite(term)) {
+            result = s;
+            return false;
+        }
+        t = term;
+        return true;
+    }
+    bool termValue(Ext& t, Ext operand, Ext s, Ext& result)
+    {
+        if (!compiled::finite(operand)) {
+            result = s;
+            return false;
+        }
+        t = operand;
+        return true;
+    }
+
+    // Calls body with the step of `op` as a function (t, s, x, factor, result) and whether the
+    // step reads the term before it, or returns false when `op` is no step of the term.
+    template <typename Body> bool withTermStep(const Op& op, Body body)
+    {
+        const Ext c = op.constant;
+        constexpr std::true_type readsTerm;
+        constexpr std::false_type setsTerm;
+        switch (op.code) {
+        case OpCode::SetTX:
+            body(setsTerm,
+                [](Ext& t, Ext s, Ext x, Ext, Ext& result) { return termValue(t, x, s, result); });
+            return true;
+        case OpCode::SetTF:
+            body(setsTerm,
+                [](Ext& t, Ext s, Ext, Ext f, Ext& result) { return termValue(t, f, s, result); });
+            return true;
+        case OpCode::SetTConst:
+            body(setsTerm, [c](Ext& t, Ext, Ext, Ext, Ext&) {
+                t = c;
+                return true;
+            });
+            return true;
+        case OpCode::NegT:
+            body(readsTerm, [](Ext& t, Ext, Ext, Ext, Ext&) {
+                t = -t;
+                return true;
+            });
+            return true;
+        case OpCode::MulX:
+            body(readsTerm, [](Ext& t, Ext s, Ext x, Ext, Ext& result) {
+                return termProduct(t, x, s, result);
+            });
+            return true;
+        case OpCode::MulF:
+            body(readsTerm, [](Ext& t, Ext s, Ext, Ext f, Ext& result) {
+                return termProduct(t, f, s, result);
+            });
+            return true;
+        case OpCode::MulConst:
+            body(readsTerm,
+                [c](Ext& t, Ext s, Ext, Ext, Ext& result) { return termProduct(t, c, s, result); });
+            return true;
+        case OpCode::DivX:
+            body(readsTerm, [](Ext& t, Ext s, Ext x, Ext, Ext& result) {
+                return termQuotient(t, x, s, result);
+            });
+            return true;
+        case OpCode::DivF:
+            body(readsTerm, [](Ext& t, Ext s, Ext, Ext f, Ext& result) {
+                return termQuotient(t, f, s, result);
+            });
+            return true;
+        case OpCode::DivConst:
+            body(readsTerm, [c](Ext& t, Ext s, Ext, Ext, Ext& result) {
+                return termQuotient(t, c, s, result);
+            });
+            return true;
+        case OpCode::ConstMulX:
+            body(setsTerm, [c](Ext& t, Ext s, Ext x, Ext, Ext& result) {
+                t = c;
+                return termProduct(t, x, s, result);
+            });
+            return true;
+        case OpCode::ConstMulF:
+            body(setsTerm, [c](Ext& t, Ext s, Ext, Ext f, Ext& result) {
+                t = c;
+                return termProduct(t, f, s, result);
+            });
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    template <bool Power, Ending End, bool ReadsTerm, typename Step>
+    void fusedLoop(const Op& power, Step step, Level& level, const Ext* xs, int count)
+    {
+        using namespace compiled;
+        const auto n = static_cast<std::uint32_t>(power.index);
+        const bool negative = power.negative;
+        eachRunning(level, xs, count, [&](Registers& r, Ext x, Ext& result) {
+            Ext f = 0;
+            if constexpr (Power) {
+                if (!powerOutcome(r, wholePowerRule(x, n, negative, f), result))
+                    return false;
+            } else {
+                f = r.F;
+            }
+            Ext t = 0;
+            if constexpr (ReadsTerm)
+                t = r.T;
+            if (!step(t, r.S, x, f, result))
+                return false;
+            if constexpr (End == Ending::Term) {
+                const Ext total = r.S + t;
+                if (!finite(total)) {
+                    result = r.S;
+                    return false;
+                }
+                r.S = total;
+                // +0 written as bytes: a floating-point store of it would cost as much as
+                // the step.
+                std::memset(static_cast<void*>(&r.T), 0, sizeof r.T);
+            } else if constexpr (End == Ending::Scan) {
+                const Ext sum = r.S + t;
+                result = finite(sum) ? sum : r.S;
+                return false; // the scan has its result
+            } else {
+                r.T = t;
+            }
+            return true;
+        });
+    }
+
+    template <bool Power, typename ReadsTerm, typename Step>
+    void fusedLoop(
+        const Op& power, Ending end, ReadsTerm, Step step, Level& level, const Ext* xs, int count)
+    {
+        if (end == Ending::Term)
+            fusedLoop<Power, Ending::Term, ReadsTerm::value>(power, step, level, xs, count);
+        else if (end == Ending::Scan)
+            fusedLoop<Power, Ending::Scan, ReadsTerm::value>(power, step, level, xs, count);
+        else
+            fusedLoop<Power, Ending::None, ReadsTerm::value>(power, step, level, xs, count);
+    }
+
+    // Runs the fused operations from ops[first] when there are any; the number of operations
+    // run (0: none fused here).
+    std::size_t runFused(
+        const std::vector<Op>& ops, std::size_t first, Level& level, const Ext* xs, int count)
+    {
+        std::size_t at = first;
+        const bool power = ops[at].code == OpCode::PowXWhole && at + 1 < ops.size()
+            && consumesFactor(ops[at + 1].code);
+        if (power)
+            ++at;
+        const Op& step = ops[at++];
+        Ending end = Ending::None;
+        if (at < ops.size() && ops[at].code == OpCode::EndTerm) {
+            end = Ending::Term;
+            ++at;
+        } else if (at == ops.size()) {
+            end = Ending::Scan;
+        }
+        if (!power && end == Ending::None)
+            return 0;
+        const bool fused = withTermStep(step, [&](auto readsTerm, auto stepFunction) {
+            if (power)
+                fusedLoop<true>(ops[first], end, readsTerm, stepFunction, level, xs, count);
+            else
+                fusedLoop<false>(ops[first], end, readsTerm, stepFunction, level, xs, count);
+        });
+        return fused ? at - first : 0;
+    }
+
 } // namespace
 
 void CompiledFormula::runBatch(std::int32_t index, const Ext* xs, int count)
@@ -135,11 +341,21 @@ void CompiledFormula::runBatch(std::int32_t index, const Ext* xs, int count)
         std::fill_n(level.result.begin(), count, scan.constant);
         return;
     }
-    std::fill_n(level.registers.begin(), count, Registers {});
-    std::fill_n(level.done.begin(), count, std::uint8_t(0));
-    for (const Op& op : scan.ops) {
-        if (!runArithmetic(program, op, level, xs, count))
-            runNestedBatch(op, level, xs, count);
+    // All-zero bytes are +0 in every register; copying a zero register by register would go
+    // through the floating-point unit, one extended load and store each.
+    std::memset(static_cast<void*>(level.registers.data()), 0,
+        sizeof(Registers) * static_cast<std::size_t>(count));
+    std::memset(level.done.data(), 0, static_cast<std::size_t>(count));
+    const std::vector<Op>& ops = scan.ops;
+    for (std::size_t k = 0; k < ops.size();) {
+        const std::size_t fused = runFused(ops, k, level, xs, count);
+        if (fused > 0) {
+            k += fused;
+            continue;
+        }
+        if (!runArithmetic(program, ops[k], level, xs, count))
+            runNestedBatch(ops[k], level, xs, count);
+        ++k;
     }
     for (int i = 0; i < count; ++i) {
         if (level.done[i])

@@ -102,6 +102,89 @@ namespace compiled {
         return false;
     }
 
+    // Group, Bars, Builtin, Call and Discard: the operations that run a nested scan.
+    inline bool isNested(OpCode code)
+    {
+        return code == OpCode::Group || code == OpCode::Bars || code == OpCode::Builtin
+            || code == OpCode::Call || code == OpCode::Discard;
+    }
+
+    // One operation that runs no nested scan, on one sample; false when the scan ends with
+    // `result`.
+    inline bool arithmeticOp(const Op& op, Registers& r, Ext x, Ext& result)
+    {
+        switch (op.code) {
+        case OpCode::EndTerm: {
+            const Ext total = r.S + r.T;
+            if (!finite(total)) {
+                result = r.S;
+                return false;
+            }
+            r.S = total;
+            r.T = 0;
+            return true;
+        }
+        case OpCode::SetTX:
+            return setTerm(r, x, result);
+        case OpCode::SetTF:
+            return setTerm(r, r.F, result);
+        case OpCode::SetTConst:
+            r.T = op.constant;
+            return true;
+        case OpCode::NegT:
+            r.T = -r.T;
+            return true;
+        case OpCode::MulX:
+            return multiply(r, x, result);
+        case OpCode::MulF:
+            return multiply(r, r.F, result);
+        case OpCode::MulConst:
+            return multiply(r, op.constant, result);
+        case OpCode::DivX:
+            return divide(r, x, result);
+        case OpCode::DivF:
+            return divide(r, r.F, result);
+        case OpCode::DivConst:
+            return divide(r, op.constant, result);
+        case OpCode::ConstMulX:
+            r.T = op.constant;
+            return multiply(r, x, result);
+        case OpCode::ConstMulF:
+            r.T = op.constant;
+            return multiply(r, r.F, result);
+        case OpCode::CopyFToB:
+            r.B = r.F;
+            return true;
+        case OpCode::SetBX:
+            r.B = x;
+            return true;
+        case OpCode::SetBConst:
+            r.B = op.constant;
+            return true;
+        case OpCode::PowXWhole:
+            return powerOutcome(r,
+                wholePowerRule(x, static_cast<std::uint32_t>(op.index), op.negative, r.F), result);
+        case OpCode::PowBWhole:
+            return powerOutcome(r,
+                wholePowerRule(r.B, static_cast<std::uint32_t>(op.index), op.negative, r.F),
+                result);
+        case OpCode::PowBConst:
+            return powerOutcome(r, PowerExt(r.B, op.constant, r.F), result);
+        case OpCode::PowBX:
+            return powerOutcome(r, PowerExt(r.B, x, r.F), result);
+        case OpCode::PowBF:
+            return powerOutcome(r, PowerExt(r.B, r.F, r.F), result);
+        case OpCode::Fail:
+            result = NoValue;
+            return false;
+        case OpCode::Fault:
+            result = r.S;
+            return false;
+        default:
+            return true;
+        }
+    }
+
     // One operation on one sample; false when the scan ends with `result`.
     bool runOp(const FormulaProgram& program, const Op& op, Registers& r, Ext x, Ext& result);
 
