@@ -2,13 +2,16 @@
 
 namespace velquor {
 
-ScriptedDialogService::Answer ScriptedDialogService::next()
+template <class T>
+std::optional<T> ScriptedDialogService::take()
 {
     if (m_answers.empty())
-        return Cancel {};
-    Answer answer = std::move(m_answers.front());
+        return std::nullopt;
+    std::optional<T> result;
+    if (const T* value = std::get_if<T>(&m_answers.front()))
+        result = *value;
     m_answers.pop_front();
-    return answer;
+    return result;
 }
 
 void ScriptedDialogService::showError(const QString& text)
@@ -20,9 +23,7 @@ void ScriptedDialogService::showError(const QString& text)
 bool ScriptedDialogService::askYesNo(const QString& caption, const QString& text)
 {
     m_log.append(QStringLiteral("yesno: ") + caption + QStringLiteral(": ") + text);
-    const Answer answer = next();
-    const bool* yes = std::get_if<bool>(&answer);
-    return yes && *yes;
+    return take<bool>().value_or(false);
 }
 
 std::optional<QString> ScriptedDialogService::inputText(
@@ -30,10 +31,7 @@ std::optional<QString> ScriptedDialogService::inputText(
 {
     m_log.append(QStringLiteral("input: ") + caption + QStringLiteral(": ") + prompt
         + QStringLiteral(": ") + initialText);
-    const Answer answer = next();
-    if (const QString* text = std::get_if<QString>(&answer))
-        return *text;
-    return std::nullopt;
+    return take<QString>();
 }
 
 std::optional<QString> ScriptedDialogService::openFileName(
@@ -41,10 +39,7 @@ std::optional<QString> ScriptedDialogService::openFileName(
 {
     m_log.append(QStringLiteral("open: ") + filter + QStringLiteral(": ") + defaultSuffix
         + QStringLiteral(": ") + initialPath);
-    const Answer answer = next();
-    if (const QString* path = std::get_if<QString>(&answer))
-        return *path;
-    return std::nullopt;
+    return take<QString>();
 }
 
 std::optional<QString> ScriptedDialogService::saveFileName(const QString& filter,
@@ -53,19 +48,13 @@ std::optional<QString> ScriptedDialogService::saveFileName(const QString& filter
     m_log.append(QStringLiteral("save: ") + filter + QStringLiteral(": ") + defaultSuffix
         + QStringLiteral(": ") + initialPath
         + (confirmOverwrite ? QStringLiteral(": confirm") : QString()));
-    const Answer answer = next();
-    if (const QString* path = std::get_if<QString>(&answer))
-        return *path;
-    return std::nullopt;
+    return take<QString>();
 }
 
 std::optional<std::int32_t> ScriptedDialogService::chooseColor(std::int32_t initialColor)
 {
     m_log.append(QStringLiteral("color: ") + QString::number(initialColor));
-    const Answer answer = next();
-    if (const std::int32_t* color = std::get_if<std::int32_t>(&answer))
-        return *color;
-    return std::nullopt;
+    return take<std::int32_t>();
 }
 
 } // namespace velquor

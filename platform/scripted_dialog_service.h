@@ -37,7 +37,9 @@ public:
     std::optional<std::int32_t> chooseColor(std::int32_t initialColor) override;
 
 private:
-    Answer next();
+    // The next answer if it is a T; the answer is used up either way.
+    template <class T>
+    std::optional<T> take();
     std::deque<Answer> m_answers;
     QStringList m_log;
     QStringList m_errors;
