@@ -171,6 +171,42 @@ namespace {
         }
     }
 
+    // The fast way from the bits against the library's rounding in the default mode (ties to
+    // even), over ties, near-ties, both signs and every magnitude up to the 64-bit limit.
+    TEST(NearestIntTest, AgreesWithTheLibraryOnManyValues)
+    {
+        std::uint64_t state = 88172645463325252u;
+        auto next = [&state] {
+            state ^= state << 13;
+            state ^= state >> 7;
+            state ^= state << 17;
+            return state;
+        };
+        for (int i = 0; i < 200000; ++i) {
+            const int shift = static_cast<int>(next() % 70) - 4;
+            Ext value = std::ldexp(static_cast<Ext>(next() >> 11), shift - 53);
+            if (i % 3 == 0)
+                value = floorl(value) + 0.5L; // a tie
+            if (i % 5 == 0)
+                value = std::nextafter(value, Ext(0));
+            if (i % 2 == 0)
+                value = -value;
+            std::int64_t wide = 0;
+            const bool fits = value > -9223372036854775808.0L && value < 9223372036854775807.0L;
+            ASSERT_EQ(NearestInt64(value, wide), fits) << static_cast<double>(value);
+            if (fits) {
+                ASSERT_EQ(wide, llrintl(value)) << static_cast<double>(value);
+            }
+            std::int32_t narrow = 0;
+            const bool fits32
+                = fits && llrintl(value) >= -2147483648LL && llrintl(value) <= 2147483647LL;
+            ASSERT_EQ(NearestInt32(value, narrow), fits32) << static_cast<double>(value);
+            if (fits32) {
+                ASSERT_EQ(narrow, llrintl(value));
+            }
+        }
+    }
+
     TEST(NearestIntTest, TiesToEvenAndRangeChecks)
     {
         const struct
