@@ -249,69 +249,147 @@ namespace {
         }
     }
 
+    // Where the factor of a fused step comes from: the register F, or the result of the nested
+    // scan just run (a group, bars, or the argument of a built-in function).
+    struct Factor
+    {
+        const Ext* inner = nullptr; // nullptr: the register F
+        bool bars = false;
+        int builtin = -1;
+        std::int32_t degreeMode = 0;
+        bool powerOfFactor = false; // the power's base is the factor, not x
+    };
+
+    // The factor of sample i; false when the scan ends with `result` (a built-in function that
+    // fails or faults).
+    bool factorValue(const Factor& factor, const Registers& r, int i, Ext& f, Ext& result)
+    {
+        if (factor.inner == nullptr) {
+            f = r.F;
+            return true;
+        }
+        const Ext value = factor.bars ? fabsl(factor.inner[i]) : factor.inner[i];
+        if (factor.builtin < 0) {
+            f = value;
+            return true;
+        }
+        switch (ApplyBuiltinIndex(factor.builtin, value, factor.degreeMode, f)) {
+        case BuiltinLookup::Fail:
+            result = NoValue;
+            return false;
+        case BuiltinLookup::Fault:
+            result = r.S;
+            return false;
+        default:
+            return true;
+        }
+    }
+
+    // The fused step and the end of the term or scan after it; false when the scan ends with
+    // `result`.
+    template <Ending End, bool ReadsTerm, typename Step>
+    bool stepAndEnd(Step& step, Registers& r, Ext x, Ext f, Ext& result)
+    {
+        Ext t = 0;
+        if constexpr (ReadsTerm)
+            t = r.T;
+        if (!step(t, r.S, x, f, result))
+            return false;
+        if constexpr (End == Ending::Term) {
+            const Ext total = r.S + t;
+            if (!compiled::finite(total)) {
+                result = r.S;
+                return false;
+            }
+            r.S = total;
+            // +0 written as bytes: a floating-point store of it would cost as much as the step.
+            std::memset(static_cast<void*>(&r.T), 0, sizeof r.T);
+        } else if constexpr (End == Ending::Scan) {
+            const Ext sum = r.S + t;
+            result = compiled::finite(sum) ? sum : r.S;
+            return false; // the scan has its result
+        } else {
+            r.T = t;
+        }
+        return true;
+    }
+
     template <bool Power, Ending End, bool ReadsTerm, typename Step>
-    void fusedLoop(const Op& power, Step step, Level& level, const Ext* xs, int count)
+    void fusedLoop(
+        const Factor& factor, const Op& power, Step step, Level& level, const Ext* xs, int count)
     {
         using namespace compiled;
         const auto n = static_cast<std::uint32_t>(power.index);
         const bool negative = power.negative;
-        eachRunning(level, xs, count, [&](Registers& r, Ext x, Ext& result) {
-            Ext f = 0;
-            if constexpr (Power) {
-                if (!powerOutcome(r, wholePowerRule(x, n, negative, f), result))
-                    return false;
-            } else {
-                f = r.F;
-            }
-            Ext t = 0;
-            if constexpr (ReadsTerm)
-                t = r.T;
-            if (!step(t, r.S, x, f, result))
-                return false;
-            if constexpr (End == Ending::Term) {
-                const Ext total = r.S + t;
-                if (!finite(total)) {
-                    result = r.S;
-                    return false;
+        if (factor.inner == nullptr && !factor.powerOfFactor) {
+            eachRunning(level, xs, count, [&](Registers& r, Ext x, Ext& result) {
+                Ext f = 0;
+                if constexpr (Power) {
+                    if (!powerOutcome(r, wholePowerRule(x, n, negative, f), result))
+                        return false;
+                } else {
+                    f = r.F;
                 }
-                r.S = total;
-                // +0 written as bytes: a floating-point store of it would cost as much as
-                // the step.
-                std::memset(static_cast<void*>(&r.T), 0, sizeof r.T);
-            } else if constexpr (End == Ending::Scan) {
-                const Ext sum = r.S + t;
-                result = finite(sum) ? sum : r.S;
-                return false; // the scan has its result
-            } else {
-                r.T = t;
+                return stepAndEnd<End, ReadsTerm>(step, r, x, f, result);
+            });
+            return;
+        }
+        for (int i = 0; i < count; ++i) {
+            if (level.done[i])
+                continue;
+            Registers& r = level.registers[i];
+            const Ext x = xs[i];
+            Ext result = 0;
+            Ext f = 0;
+            bool running = factorValue(factor, r, i, f, result);
+            if (Power && running)
+                running = powerOutcome(
+                    r, wholePowerRule(factor.powerOfFactor ? f : x, n, negative, f), result);
+            if (running && !stepAndEnd<End, ReadsTerm>(step, r, x, f, result))
+                running = false;
+            if (!running) {
+                level.done[i] = 1;
+                level.result[i] = result;
             }
-            return true;
-        });
+        }
     }
 
     template <bool Power, typename ReadsTerm, typename Step>
-    void fusedLoop(
-        const Op& power, Ending end, ReadsTerm, Step step, Level& level, const Ext* xs, int count)
+    void fusedLoop(const Factor& factor, const Op& power, Ending end, ReadsTerm, Step step,
+        Level& level, const Ext* xs, int count)
     {
         if (end == Ending::Term)
-            fusedLoop<Power, Ending::Term, ReadsTerm::value>(power, step, level, xs, count);
+            fusedLoop<Power, Ending::Term, ReadsTerm::value>(factor, power, step, level, xs, count);
         else if (end == Ending::Scan)
-            fusedLoop<Power, Ending::Scan, ReadsTerm::value>(power, step, level, xs, count);
+            fusedLoop<Power, Ending::Scan, ReadsTerm::value>(factor, power, step, level, xs, count);
         else
-            fusedLoop<Power, Ending::None, ReadsTerm::value>(power, step, level, xs, count);
+            fusedLoop<Power, Ending::None, ReadsTerm::value>(factor, power, step, level, xs, count);
     }
 
     // Runs the fused operations from ops[first] when there are any; the number of operations
-    // run (0: none fused here).
-    std::size_t runFused(
-        const std::vector<Op>& ops, std::size_t first, Level& level, const Ext* xs, int count)
+    // run (0: none fused here). With a factor from a nested scan, only operations that use the
+    // factor are fused.
+    std::size_t runFused(const std::vector<Op>& ops, std::size_t first, Factor factor, Level& level,
+        const Ext* xs, int count)
     {
         std::size_t at = first;
-        const bool power = ops[at].code == OpCode::PowXWhole && at + 1 < ops.size()
-            && consumesFactor(ops[at + 1].code);
-        if (power)
-            ++at;
+        const Op* power = nullptr;
+        if (at + 1 < ops.size() && ops[at].code == OpCode::PowXWhole && factor.inner == nullptr
+            && consumesFactor(ops[at + 1].code)) {
+            power = &ops[at];
+            at += 1;
+        } else if (at + 2 < ops.size() && ops[at].code == OpCode::CopyFToB
+            && ops[at + 1].code == OpCode::PowBWhole && consumesFactor(ops[at + 2].code)) {
+            // The base is dead after the power: the compiler reloads it before any other power.
+            power = &ops[at + 1];
+            factor.powerOfFactor = true;
+            at += 2;
+        }
+        if (at >= ops.size())
+            return 0;
         const Op& step = ops[at++];
+        if ((power != nullptr || factor.inner != nullptr) && !consumesFactor(step.code))
+            return 0;
         Ending end = Ending::None;
         if (at < ops.size() && ops[at].code == OpCode::EndTerm) {
             end = Ending::Term;
@@ -319,15 +397,34 @@ namespace {
         } else if (at == ops.size()) {
             end = Ending::Scan;
         }
-        if (!power && end == Ending::None)
+        if (power == nullptr && factor.inner == nullptr && end == Ending::None)
             return 0;
+        const Op& powerOp = power != nullptr ? *power : step;
         const bool fused = withTermStep(step, [&](auto readsTerm, auto stepFunction) {
-            if (power)
-                fusedLoop<true>(ops[first], end, readsTerm, stepFunction, level, xs, count);
+            if (power != nullptr)
+                fusedLoop<true>(factor, powerOp, end, readsTerm, stepFunction, level, xs, count);
             else
-                fusedLoop<false>(ops[first], end, readsTerm, stepFunction, level, xs, count);
+                fusedLoop<false>(factor, powerOp, end, readsTerm, stepFunction, level, xs, count);
         });
         return fused ? at - first : 0;
+    }
+
+    // F = the factor, for every sample still running.
+    void storeFactor(const Factor& factor, Level& level, int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            if (level.done[i])
+                continue;
+            Registers& r = level.registers[i];
+            Ext result = 0;
+            Ext f = 0;
+            if (factorValue(factor, r, i, f, result)) {
+                r.F = f;
+            } else {
+                level.done[i] = 1;
+                level.result[i] = result;
+            }
+        }
     }
 
 } // namespace
@@ -348,13 +445,27 @@ void CompiledFormula::runBatch(std::int32_t index, const Ext* xs, int count)
     std::memset(level.done.data(), 0, static_cast<std::size_t>(count));
     const std::vector<Op>& ops = scan.ops;
     for (std::size_t k = 0; k < ops.size();) {
-        const std::size_t fused = runFused(ops, k, level, xs, count);
+        const Op& op = ops[k];
+        if (op.code == OpCode::Group || op.code == OpCode::Bars || op.code == OpCode::Builtin) {
+            runBatch(op.scan, xs, count);
+            Factor factor;
+            factor.inner = m_levels[static_cast<std::size_t>(scan.depth) + 1].result.data();
+            factor.bars = op.code == OpCode::Bars;
+            factor.builtin = op.code == OpCode::Builtin ? op.index : -1;
+            factor.degreeMode = program.degreeMode;
+            const std::size_t fused = runFused(ops, k + 1, factor, level, xs, count);
+            if (fused == 0)
+                storeFactor(factor, level, count);
+            k += 1 + fused;
+            continue;
+        }
+        const std::size_t fused = runFused(ops, k, Factor {}, level, xs, count);
         if (fused > 0) {
             k += fused;
             continue;
         }
-        if (!runArithmetic(program, ops[k], level, xs, count))
-            runNestedBatch(ops[k], level, xs, count);
+        if (!runArithmetic(program, op, level, xs, count))
+            runNestedBatch(op, level, xs, count);
         ++k;
     }
     for (int i = 0; i < count; ++i) {
@@ -372,8 +483,6 @@ void CompiledFormula::runNestedBatch(const Op& op, Level& level, const Ext* xs, 
     const FormulaProgram& program = *m_program;
     if (op.code == OpCode::Discard)
         return; // only programs with random numbers keep arguments for their side effects
-    const Level& inner = m_levels[static_cast<std::size_t>(
-        program.scans[static_cast<std::size_t>(op.scan)].depth)];
     if (op.code == OpCode::Call) {
         const CallSite& site = program.calls[static_cast<std::size_t>(op.index)];
         runBatch(site.argument, xs, count);
@@ -390,30 +499,6 @@ void CompiledFormula::runNestedBatch(const Op& op, Level& level, const Ext* xs, 
             level.registers[i].F = callee >= 0 ? calleeLevel.result[i] : NoValue;
         return;
     }
-    runBatch(op.scan, xs, count);
-    if (op.code == OpCode::Group) {
-        for (int i = 0; i < count; ++i)
-            level.registers[i].F = inner.result[i];
-        return;
-    }
-    if (op.code == OpCode::Bars) {
-        for (int i = 0; i < count; ++i)
-            level.registers[i].F = fabsl(inner.result[i]);
-        return;
-    }
-    const std::int32_t degreeMode = program.degreeMode;
-    eachRunning(level, inner.result.data(), count, [&](Registers& r, Ext argument, Ext& result) {
-        switch (ApplyBuiltinIndex(op.index, argument, degreeMode, r.F)) {
-        case BuiltinLookup::Fail:
-            result = NoValue;
-            return false;
-        case BuiltinLookup::Fault:
-            result = r.S;
-            return false;
-        default:
-            return true;
-        }
-    });
 }
 
 } // namespace velquor
