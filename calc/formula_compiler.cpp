@@ -143,6 +143,7 @@ namespace {
         bool m_termKnown = true; // the term is m_termConstant
         Ext m_termConstant = 0;
         bool m_termInRegister = true; // the register T holds the known term already
+        bool m_totalZero = true; // the register S holds +0: no term has been added yet
     };
 
     std::vector<Op> ScanCompiler::run()
@@ -222,8 +223,14 @@ namespace {
 
     void ScanCompiler::endTerm(Ext startFactor)
     {
-        termToRegister();
-        emit(OpCode::EndTerm);
+        // A sign before the first term adds +0 to a total of +0: nothing changes.
+        const bool nothingToAdd = m_totalZero && m_termKnown && m_termConstant == 0
+            && !std::signbit(m_termConstant) && m_termInRegister;
+        if (!nothingToAdd) {
+            termToRegister();
+            emit(OpCode::EndTerm);
+            m_totalZero = false;
+        }
         m_termKnown = true;
         m_termConstant = 0;
         m_termInRegister = true;
