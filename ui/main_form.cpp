@@ -46,7 +46,12 @@ TMainForm::TMainForm(DialogService& dialogs, const QStringList& arguments, QWidg
     installOutputCommands(*this, m_dialogs);
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // The child widgets refer to the document, the surface and the plot view, which are members
+    // and would die before the base class deletes the children: delete the children first.
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
 
 PlotHooks TMainForm::plotHooks()
 {
