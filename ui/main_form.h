@@ -143,7 +143,4 @@ private:
     bool m_startMaximized = false;
 };
 
-// The file dialogs' filter in Qt's form, keeping the texts of "name|pattern|name|pattern".
-QString qtFileFilter(const QString& windowsFilter);
-
 } // namespace velquor

@@ -6,6 +6,7 @@
 #include "graph_list.h"
 #include "main_form.h"
 #include "platform/dialog_service.h"
+#include "platform/file_filter.h"
 
 #include <QFileInfo>
 
@@ -16,23 +17,6 @@ namespace {
         = QStringLiteral("グラフデータファイル(*.gdt)|*.gdt|すべてのファイル|*.*");
     const QString DocumentSuffix = QStringLiteral("gdt");
 } // namespace
-
-QString qtFileFilter(const QString& windowsFilter)
-{
-    // Qt reads a filter's patterns from its last parentheses; a description that already
-    // ends in its own pattern is kept as it is, any other gets the pattern appended.
-    const QStringList parts = windowsFilter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString& name = parts[i];
-        const QString patterns = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
-        if (name.endsWith(QLatin1Char('(') + patterns + QLatin1Char(')')))
-            filters.append(name);
-        else
-            filters.append(name + QStringLiteral(" (") + patterns + QLatin1Char(')'));
-    }
-    return filters.join(QStringLiteral(";;"));
-}
 
 void TMainForm::New2Click()
 {

@@ -3,6 +3,7 @@
 #include "output/plot_picture.h"
 #include "platform/clipboard.h"
 #include "platform/dialog_service.h"
+#include "platform/file_filter.h"
 #include "platform/qimage_surface.h"
 #include "ui/print_page.h"
 
@@ -36,24 +37,6 @@ OutputCommands::OutputCommands(
 {
 }
 
-QString OutputCommands::qtFilter(const QString& pairs)
-{
-    // "Description|pattern|..." becomes "Description;;...", the pattern added in brackets
-    // only when the description does not show it already.
-    const QStringList parts = pairs.split(QLatin1Char('|'));
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString pattern = parts[i + 1];
-        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
-        const QString& description = parts[i];
-        if (description.contains(QLatin1Char('(') + pattern + QLatin1Char(')')))
-            filters.append(description);
-        else
-            filters.append(description + QStringLiteral(" (") + pattern + QLatin1Char(')'));
-    }
-    return filters.join(QStringLiteral(";;"));
-}
-
 QString OutputCommands::withDefaultExtension(const QString& name)
 {
     if (QFileInfo(name).suffix().isEmpty() && !name.endsWith(QLatin1Char('.')))
@@ -69,7 +52,7 @@ void OutputCommands::Copy2Click()
 void OutputCommands::Links1Click()
 {
     const auto chosen = m_dialogs.saveFileName(
-        qtFilter(QString::fromUtf8(SaveFilter)), QStringLiteral("bmp"), m_lastFileName, false);
+        qtFileFilter(QString::fromUtf8(SaveFilter)), QStringLiteral("bmp"), m_lastFileName, false);
     if (!chosen)
         return;
     const QString path = withDefaultExtension(*chosen);

@@ -28,8 +28,6 @@ public:
     void Print2Click();
     void PrintSetup2Click();
 
-    // The save dialog's filter in Qt's form, kept from the pairs of description and pattern.
-    static QString qtFilter(const QString& pairs);
     // The chosen name with ".bmp" added when it has no extension.
     static QString withDefaultExtension(const QString& name);
     const QString& lastFileName() const { return m_lastFileName; }

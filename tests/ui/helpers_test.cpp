@@ -1,4 +1,5 @@
 #include "calc/error.h"
+#include "platform/file_filter.h"
 #include "platform/help_viewer.h"
 #include "platform/scripted_dialog_service.h"
 #include "ui/error_box.h"
