@@ -3,8 +3,10 @@
 #include "platform/plot_widget.h"
 #include "platform/qimage_surface.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLayout>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QWidget>
@@ -101,7 +103,38 @@ bool EmulatedDisplay::eventFilter(QObject* watched, QEvent* event)
         paintScaled();
         return true;
     }
+    if (!m_forwardingMouse
+        && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove
+            || event->type() == QEvent::MouseButtonRelease)) {
+        forwardMouseInSurfacePixels(*static_cast<QMouseEvent*>(event));
+        return true;
+    }
     return false;
+}
+
+QPoint EmulatedDisplay::toSurfacePixel(QPoint widgetPoint) const
+{
+    const QRect shown = pictureRect();
+    if (shown.isEmpty())
+        return widgetPoint;
+    // Floor division, so that points left of or above the picture stay negative.
+    const auto scale = [](int offset, int surfaceSize, int shownSize) {
+        const qint64 scaled = qint64(offset) * surfaceSize;
+        return int(scaled >= 0 ? scaled / shownSize : -((-scaled + shownSize - 1) / shownSize));
+    };
+    return QPoint(scale(widgetPoint.x() - shown.x(), m_surface.width(), shown.width()),
+        scale(widgetPoint.y() - shown.y(), m_surface.height(), shown.height()));
+}
+
+void EmulatedDisplay::forwardMouseInSurfacePixels(const QMouseEvent& event)
+{
+    // The mode's pixels are what the view moves by, as on a display switched to that mode.
+    const QPointF position = toSurfacePixel(event.position().toPoint());
+    QMouseEvent mapped(event.type(), position, event.scenePosition(), event.globalPosition(),
+        event.button(), event.buttons(), event.modifiers(), event.pointingDevice());
+    m_forwardingMouse = true;
+    QCoreApplication::sendEvent(m_widget.data(), &mapped);
+    m_forwardingMouse = false;
 }
 
 void EmulatedDisplay::paintScaled()

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+class QMouseEvent;
 class QWidget;
 
 namespace velquor {
@@ -37,6 +38,8 @@ public:
     std::optional<DisplayMode> activeMode() const { return m_active; }
     // Where the scaled picture lies in the plot widget while full screen.
     QRect pictureRect() const;
+    // The back surface's pixel under a point of the plot widget while full screen.
+    QPoint toSurfacePixel(QPoint widgetPoint) const;
     // Replaces the screen size the modes are read from (tests).
     void setScreenSize(QSize size) { m_screenSize = size; }
 
@@ -45,6 +48,7 @@ protected:
 
 private:
     void paintScaled();
+    void forwardMouseInSurfacePixels(const QMouseEvent& event);
 
     QImageSurface& m_surface;
     QPointer<PlotWidget> m_widget;
@@ -55,6 +59,7 @@ private:
     std::optional<DisplayMode> m_active;
     QSize m_screenSize;
     Qt::WindowStates m_windowStateBefore;
+    bool m_forwardingMouse = false;
 };
 
 } // namespace velquor

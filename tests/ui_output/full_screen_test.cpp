@@ -315,6 +315,33 @@ private slots:
         QVERIFY(QColor(grabbed.pixel(centre)) != QColor(0x12, 0x34, 0x56)); // 3-3-2 palette
     }
 
+    void theMouseIsReadInTheModesPixelsWhileFullScreen()
+    {
+        Rig rig;
+        QPoint pressed;
+        PlotWidget::Handlers handlers;
+        handlers.mouseDown = [&](int x, int y) { pressed = QPoint(x, y); };
+        rig.plot->setHandlers(std::move(handlers));
+        QTest::mousePress(rig.plot, Qt::LeftButton, {}, QPoint(10, 20));
+        QCOMPARE(pressed, QPoint(10, 20)); // windowed: widget pixels are surface pixels
+        QTest::mouseRelease(rig.plot, Qt::LeftButton, {}, QPoint(10, 20));
+
+        rig.display->displaySettings().setWidth(800);
+        rig.display->displaySettings().setHeight(600);
+        rig.display->displaySettings().setBits(16);
+        rig.fullScreenMode->N12Click();
+        const QRect shown = rig.display->pictureRect();
+        QTest::mousePress(rig.plot, Qt::LeftButton, {}, shown.topLeft());
+        QCOMPARE(pressed, QPoint(0, 0));
+        QTest::mouseRelease(rig.plot, Qt::LeftButton, {}, shown.topLeft());
+        const QPoint half(shown.x() + shown.width() / 2, shown.y() + shown.height() / 2);
+        QTest::mousePress(rig.plot, Qt::LeftButton, {}, half);
+        QCOMPARE(pressed, QPoint(shown.width() / 2 * 800 / shown.width(),
+                              shown.height() / 2 * 600 / shown.height()));
+        QTest::mouseRelease(rig.plot, Qt::LeftButton, {}, half);
+        QCOMPARE(rig.display->toSurfacePixel(shown.topLeft() - QPoint(1, 1)).x() < 0, true);
+    }
+
     void theKeysMoveTheViewByTenOrEightyPerTick_data()
     {
         QTest::addColumn<int>("keys");
