@@ -427,6 +427,110 @@ namespace {
         }
     }
 
+    // A scan of simple terms only (a constant, x, a constant times x, a whole power of x, a
+    // constant times one) runs as one loop over the batch, the total kept in the processor from
+    // the first term to the last: the same steps and checks as the operations, in their order.
+    struct SimpleTerm
+    {
+        enum Kind : std::uint8_t { Const, X, ConstX, Pow, ConstPow } kind = Const;
+        bool negative = false; // the power's exponent is -n
+        bool ended = false; // an EndTerm follows
+        std::uint32_t n = 0;
+        Ext c = 0;
+    };
+
+    bool simpleTerms(const std::vector<Op>& ops, std::vector<SimpleTerm>& terms)
+    {
+        terms.clear();
+        for (std::size_t k = 0; k < ops.size();) {
+            SimpleTerm term;
+            const Op& op = ops[k];
+            if (op.code == OpCode::PowXWhole && k + 1 < ops.size()
+                && (ops[k + 1].code == OpCode::SetTF || ops[k + 1].code == OpCode::ConstMulF)) {
+                term.kind
+                    = ops[k + 1].code == OpCode::SetTF ? SimpleTerm::Pow : SimpleTerm::ConstPow;
+                term.n = static_cast<std::uint32_t>(op.index);
+                term.negative = op.negative;
+                term.c = ops[k + 1].constant;
+                k += 2;
+            } else if (op.code == OpCode::SetTConst || op.code == OpCode::SetTX
+                || op.code == OpCode::ConstMulX) {
+                term.kind = op.code == OpCode::SetTConst ? SimpleTerm::Const
+                    : op.code == OpCode::SetTX           ? SimpleTerm::X
+                                                         : SimpleTerm::ConstX;
+                term.c = op.constant;
+                k += 1;
+            } else {
+                return false;
+            }
+            if (k < ops.size()) {
+                if (ops[k].code != OpCode::EndTerm)
+                    return false;
+                term.ended = true;
+                ++k;
+            }
+            terms.push_back(term);
+        }
+        return !terms.empty();
+    }
+
+    // The whole power of a simple term; false on a fault. Squares and cubes take the steps of the
+    // power rule written out (1 * v is v, bit for bit), others the rule itself.
+    inline bool simplePower(Ext x, const SimpleTerm& term, Ext& f)
+    {
+        if (term.negative || term.n > 3 || term.n < 2 || x == 0)
+            return compiled::wholePowerRule(x, term.n, term.negative, f) == Outcome::Value;
+        if (term.n == 3 && !compiled::finite(x))
+            return false;
+        const Ext square = x * x;
+        if (!compiled::finite(square))
+            return false;
+        f = term.n == 2 ? square : x * square;
+        return compiled::finite(f);
+    }
+
+    // The value of the scan for x (s: the total so far).
+    Ext simpleScan(const SimpleTerm* terms, std::size_t count, Ext x)
+    {
+        Ext s = 0;
+        Ext t = 0;
+        for (std::size_t k = 0; k < count; ++k) {
+            const SimpleTerm& term = terms[k];
+            switch (term.kind) {
+            case SimpleTerm::Const:
+                t = term.c;
+                break;
+            case SimpleTerm::X:
+                if (!compiled::finite(x))
+                    return s;
+                t = x;
+                break;
+            case SimpleTerm::ConstX:
+                t = term.c * x;
+                if (!compiled::finite(t))
+                    return s;
+                break;
+            default: {
+                Ext f = 0;
+                if (!simplePower(x, term, f))
+                    return s;
+                t = term.kind == SimpleTerm::Pow ? f : term.c * f;
+                if (!compiled::finite(t))
+                    return s;
+            }
+            }
+            if (term.ended) {
+                const Ext total = s + t;
+                if (!compiled::finite(total))
+                    return s;
+                s = total;
+                t = 0;
+            }
+        }
+        const Ext sum = s + t;
+        return compiled::finite(sum) ? sum : s;
+    }
+
 } // namespace
 
 void CompiledFormula::runBatch(std::int32_t index, const Ext* xs, int count)
@@ -436,6 +540,12 @@ void CompiledFormula::runBatch(std::int32_t index, const Ext* xs, int count)
     Level& level = m_levels[static_cast<std::size_t>(scan.depth)];
     if (scan.isConstant) {
         std::fill_n(level.result.begin(), count, scan.constant);
+        return;
+    }
+    thread_local std::vector<SimpleTerm> terms;
+    if (simpleTerms(scan.ops, terms)) {
+        for (int i = 0; i < count; ++i)
+            level.result[i] = simpleScan(terms.data(), terms.size(), xs[i]);
         return;
     }
     // All-zero bytes are +0 in every register; copying a zero register by register would go

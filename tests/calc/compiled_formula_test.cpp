@@ -93,7 +93,11 @@ namespace {
             "random(x)+random(x)", "f(x)", "f(f(x))", "g(random(7))", "h(x)",
             "(((((((((((((((((((((((((((((((((((((x)))))))))))))))))))))))))))))))))))))",
             "|x|-|-x|", "|x", "(x", "[x}", "sin(x", "1.2.3x", "1e2", "x1", "X^2+3X", "int(x)",
-            "round(x*1e10)", "sec(p/2)", "2*-^3", "2^*-3", "x^2^2", "5-^2" };
+            "round(x*1e10)", "sec(p/2)", "2*-^3", "2^*-3", "x^2^2", "5-^2",
+            // Scans of simple terms only, which the batch runs in one loop per sample.
+            "2x^2+3x-5", "x^3-2x", "x^3+x^2", "1e2000x^2+x", "1e4000+x", "x^-2+x", "x^-3-x^3",
+            "0-x", "x+0", "x^5+x^4+1", "-x^2", "3", "(x+1)^2/(x^2+1)", "x^2-1e4000x",
+            "(x+1)^2/(x^2+1)+(1/x)^3-x/(x)", "(x^2-1)/(x-1)", "2(0x)^-1+(x)" };
         TCalcData request;
         request.a = 3;
         request.b = 0.5L;
