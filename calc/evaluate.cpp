@@ -3,6 +3,7 @@
 #include "calc/builtin_functions.h"
 #include "calc/ext_math.h"
 #include "calc/number_text.h"
+#include "calc/scan_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,28 +13,12 @@ namespace velquor {
 
 namespace {
 
-    constexpr int NoChar = -1;
-
-    bool isLetter(int ch)
-    {
-        return ch >= 'a' && ch <= 'z';
-    }
-    bool isDigit(int ch)
-    {
-        return ch >= '0' && ch <= '9';
-    }
-    bool isLetterOrDigit(int ch)
-    {
-        return isLetter(ch) || isDigit(ch);
-    }
-    bool isNumberChar(int ch)
-    {
-        return isDigit(ch) || ch == '.';
-    }
-    bool isHexDigit(int ch)
-    {
-        return isDigit(ch) || (ch >= 'a' && ch <= 'f');
-    }
+    using scan::isDigit;
+    using scan::isHexDigit;
+    using scan::isLetter;
+    using scan::isLetterOrDigit;
+    using scan::isNumberChar;
+    using scan::NoChar;
 
     // What all nested evaluations of one top-level call share. A nested evaluation changes only
     // its text and x, so the request (with its 50-entry callable table) is kept by reference
@@ -99,13 +84,7 @@ namespace {
         Ext run();
 
     private:
-        int at(std::int64_t index) const
-        {
-            if (index < 0 || index >= static_cast<std::int64_t>(m_text.size()))
-                return NoChar;
-            const auto byte = static_cast<unsigned char>(m_text[static_cast<std::size_t>(index)]);
-            return (byte >= 'A' && byte <= 'Z') ? byte - 'A' + 'a' : byte;
-        }
+        int at(std::int64_t index) const { return scan::foldedAt(m_text, index); }
         int ch() const { return at(m_pos); }
         int prev() const { return at(m_pos - 1); }
         int next() const { return at(m_pos + 1); }
@@ -284,25 +263,7 @@ namespace {
     // formula, so it is returned as a view.
     std::string_view Scanner::extractGroup(int opening, int closing)
     {
-        const std::int64_t size = static_cast<std::int64_t>(m_text.size());
-        const std::int64_t start = m_pos + 1;
-        if (m_pos >= size)
-            return {};
-        int depth = 0;
-        while (true) {
-            ++m_pos;
-            if (m_pos >= size)
-                break;
-            const int c = ch();
-            if (opening != NoChar && c == opening)
-                ++depth;
-            if (c == closing && --depth == -1)
-                break;
-        }
-        // Not charged here: the nested evaluation of the enclosed text pays for its length.
-        const std::int64_t end = std::min(m_pos, size);
-        return m_text.substr(
-            static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+        return scan::extractGroup(m_text, m_pos, opening, closing);
     }
 
     Ext Scanner::nested(std::string_view inner, Ext x)

@@ -2,6 +2,7 @@
 #include "calc/evaluate.h"
 #include "calc/ext_math.h"
 #include "calc/formula_program.h"
+#include "calc/scan_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,28 +12,17 @@ namespace velquor {
 
 namespace {
 
-    constexpr int NoChar = -1;
+    using scan::isDigit;
+    using scan::isHexDigit;
+    using scan::isLetter;
+    using scan::isLetterOrDigit;
+    using scan::isNumberChar;
+    using scan::NoChar;
+
     // Static work (in the budget's units) beyond which a formula is left to the literal scan.
     // Below the budget, so that a compiled program can never run out of it.
     constexpr std::uint64_t CompileLimit = std::uint64_t(1) << 18;
     static_assert(CompileLimit <= EvaluationBudget);
-
-    bool isLetter(int ch)
-    {
-        return ch >= 'a' && ch <= 'z';
-    }
-    bool isDigit(int ch)
-    {
-        return ch >= '0' && ch <= '9';
-    }
-    bool isNumberChar(int ch)
-    {
-        return isDigit(ch) || ch == '.';
-    }
-    bool isHexDigit(int ch)
-    {
-        return isDigit(ch) || (ch >= 'a' && ch <= 'f');
-    }
 
     // Where the value of the factor or the base lives while compiling.
     enum class Source { Const, X, Register };
@@ -67,13 +57,7 @@ namespace {
         std::vector<Op> run();
 
     private:
-        int at(std::int64_t index) const
-        {
-            if (index < 0 || index >= static_cast<std::int64_t>(m_text.size()))
-                return NoChar;
-            const auto byte = static_cast<unsigned char>(m_text[static_cast<std::size_t>(index)]);
-            return (byte >= 'A' && byte <= 'Z') ? byte - 'A' + 'a' : byte;
-        }
+        int at(std::int64_t index) const { return scan::foldedAt(m_text, index); }
         int ch() const { return at(m_pos); }
         int prev() const { return at(m_pos - 1); }
         int next() const { return at(m_pos + 1); }
@@ -240,24 +224,7 @@ namespace {
 
     std::string_view ScanCompiler::extractGroup(int opening, int closing)
     {
-        const std::int64_t size = static_cast<std::int64_t>(m_text.size());
-        const std::int64_t start = m_pos + 1;
-        if (m_pos >= size)
-            return {};
-        int depth = 0;
-        while (true) {
-            ++m_pos;
-            if (m_pos >= size)
-                break;
-            const int c = ch();
-            if (opening != NoChar && c == opening)
-                ++depth;
-            if (c == closing && --depth == -1)
-                break;
-        }
-        const std::int64_t end = std::min(m_pos, size);
-        return m_text.substr(
-            static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+        return scan::extractGroup(m_text, m_pos, opening, closing);
     }
 
     void ScanCompiler::readNumber()
@@ -294,8 +261,7 @@ namespace {
         constexpr int MaxNameLength = 11;
         const std::int64_t start = m_pos;
         int length = 0;
-        while (length <= MaxNameLength
-            && (isLetter(at(start + length)) || isDigit(at(start + length))))
+        while (length <= MaxNameLength && isLetterOrDigit(at(start + length)))
             ++length;
         if (length > MaxNameLength || at(start + length) != '(')
             return false;
