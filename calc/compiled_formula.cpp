@@ -87,8 +87,10 @@ CompiledFormula::CompiledFormula(const TCalcData& request)
     : m_request(request)
     , m_program(CompileFormula(request))
 {
-    if (m_program && !m_program->usesRandom && m_program->maxDepth <= compiled::MaxBatchDepth)
+    if (m_program && !m_program->usesRandom && m_program->maxDepth <= compiled::MaxBatchDepth) {
         m_batched = true;
+        m_plan = planBatch(*m_program);
+    }
 }
 
 CompiledFormula::~CompiledFormula() = default;
@@ -114,13 +116,15 @@ void CompiledFormula::evaluate(const Ext* xs, Ext* results, std::size_t count)
             results[i] = evaluate(xs[i]);
         return;
     }
-    if (!m_levels) // left uninitialised: every batch writes before it reads
+    if (!m_levels) { // left uninitialised: every batch writes before it reads
         m_levels.reset(new Level[static_cast<std::size_t>(m_program->maxDepth) + 1]);
+        m_output.reset(new Ext[BatchSize]);
+    }
+    // The values go through m_output, so that results may share memory with xs.
     for (std::size_t first = 0; first < count; first += BatchSize) {
         const int n = static_cast<int>(std::min<std::size_t>(BatchSize, count - first));
-        runBatch(0, xs + first, n);
-        const Level& level = m_levels[0];
-        std::copy_n(level.result.begin(), n, results + first);
+        runTopBatch(xs + first, n, m_output.get());
+        std::copy_n(m_output.get(), n, results + first);
     }
 }
 

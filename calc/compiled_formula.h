@@ -2,6 +2,7 @@
 
 #include "calc/calc_data.h"
 #include "calc/ext.h"
+#include "calc/vector_pass.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -41,18 +42,33 @@ public:
 
     // Samples evaluated together in one batch.
     static constexpr int BatchSize = 256;
+    // Nested values one scan keeps for a whole batch; a scan with more runs in smaller pieces.
+    static constexpr int SlotsPerLevel = 16;
 
-    // The registers of one batch at one nesting level (defined with the runners).
+    // The nested values of one batch at one nesting level (defined with the runners).
     struct Level;
 
 private:
-    void runBatch(std::int32_t scan, const Ext* xs, int count);
-    void runNestedBatch(const Op& op, Level& level, const Ext* xs, int count);
+    // Where each scan keeps the values of its nested operations, in their order (a call keeps
+    // its argument's values in the slot before its own).
+    struct BatchPlan
+    {
+        std::vector<std::vector<std::int32_t>> slots;
+        std::vector<std::int32_t> slotsNeeded;
+        std::vector<vector::VectorScan> lowered; // the scans for the unchecked pass
+    };
+    static BatchPlan planBatch(const FormulaProgram& program);
+
+    // out[i] = the scan's value for xs[i]; `finite`: every x is finite.
+    void runBatch(std::int32_t scan, const Ext* xs, int count, Ext* out, bool finite);
+    void runTopBatch(const Ext* xs, int count, Ext* out);
 
     TCalcData m_request;
     std::unique_ptr<FormulaProgram> m_program;
     bool m_batched = false; // runs in batches: no side effects and not too deep
+    BatchPlan m_plan;
     std::unique_ptr<Level[]> m_levels; // allocated by the first batch
+    std::unique_ptr<Ext[]> m_output; // the formula's values of one batch
 };
 
 } // namespace velquor

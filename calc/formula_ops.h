@@ -193,13 +193,14 @@ namespace compiled {
 
 } // namespace compiled
 
-// The registers of every sample of one batch at one nesting level.
+// The nested values of the scan running at one nesting level, for one batch.
 struct CompiledFormula::Level
 {
-    std::array<compiled::Registers, BatchSize> registers;
-    std::array<Ext, BatchSize> result;
-    std::array<Ext, BatchSize> argument; // the argument of a call, while the callee runs
-    std::array<std::uint8_t, BatchSize> done; // the sample's scan has ended with `result`
+    std::array<Ext, SlotsPerLevel * BatchSize> values;
+    std::array<std::uint8_t, SlotsPerLevel * BatchSize> outcome; // of built-in functions
+    // The registers of the unchecked pass, and the results of samples that end part-way.
+    std::array<Ext, BatchSize> S, T, F, B, endValue;
+    std::array<std::uint8_t, BatchSize> ended;
 };
 
 } // namespace velquor

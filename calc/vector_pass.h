@@ -1,0 +1,89 @@
+#pragma once
+
+// The unchecked pass of the batch runner: a scan's operations as loops over the whole batch,
+// each register an array. Neighbouring operations that form one step of a term (a factor, what
+// the term does with it, the end of the term or of the scan) are lowered into one loop, so the
+// values in between stay in the processor: extended values are costly to load and store. No
+// finiteness checks: the caller watches the exception flags and runs the checked pass instead
+// when one is raised.
+
+#include "calc/ext.h"
+#include "calc/formula_program.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace velquor::vector {
+
+// The nested values one pass reads: the k-th nested operation's value for sample i is
+// values[slot[k] * stride + i], and a built-in function's outcome is in outcome[] there.
+struct Factors
+{
+    const Ext* values = nullptr;
+    const std::uint8_t* outcome = nullptr;
+    const std::int32_t* slot = nullptr;
+    int stride = 0;
+};
+
+// Outcomes of a built-in function in Factors::outcome. The value of a sample that failed or
+// faulted is set to 1, so that the unchecked operations after it raise no flag.
+constexpr std::uint8_t FactorValue = 0, FactorFail = 1, FactorFault = 2;
+
+enum class Source : std::uint8_t {
+    X,
+    F,
+    Const,
+    PowX2,
+    PowX3,
+    PowX, // x^n, any other whole n
+    Slot, // a nested value
+    SlotPow, // a nested value ^ n
+};
+enum class Action : std::uint8_t { Set, ConstMul, Mul, Div, FactorOnly };
+enum class Ending : std::uint8_t { None, Term, Scan };
+
+struct VectorOp
+{
+    int code = 0; // the source, action and ending as one number; 0: `op` runs as it is
+    Source source = Source::X;
+    Action action = Action::Set;
+    Ending ending = Ending::None;
+    bool keepF = false; // the factor is read again after the step
+    bool zeroT = false; // after the term ends, T is read before it is set again
+    bool negative = false;
+    std::uint32_t n = 0;
+    std::int32_t nested = 0; // which nested value, for Slot and SlotPow
+    bool builtin = false; // the nested value has an outcome
+    Ext constant = 0; // the Const source's value or ConstMul's factor
+    Op op {};
+};
+
+struct VectorScan
+{
+    std::vector<VectorOp> ops;
+    bool clearFB = false; // F or B may be read before the scan sets them
+    bool mayEnd = false; // a sample's scan may end part-way (a built-in function, a power)
+    bool isSimple = false; // terms of x and constants only: one loop, the total in the processor
+
+    bool simple() const;
+};
+
+VectorScan LowerScan(const Scan& scan);
+int StepCode(Source source, Action action, Ending ending);
+
+// The registers of every sample of a batch, and the results of samples that end part-way.
+struct Registers
+{
+    Ext* S;
+    Ext* T;
+    Ext* F;
+    Ext* B;
+    std::uint8_t* ended;
+    Ext* endValue;
+};
+
+// out[i] = the scan's value for xs[i], without finiteness checks.
+void RunVectorScan(const VectorScan& scan, const Factors& factors, const Ext* xs, Ext* out,
+    int count, const Registers& registers);
+
+} // namespace velquor::vector
