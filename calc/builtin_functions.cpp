@@ -4,6 +4,7 @@
 #include "calc/number_text.h"
 
 #include <array>
+#include <utility>
 #include <cmath>
 
 namespace velquor {
@@ -181,6 +182,33 @@ BuiltinLookup ApplyBuiltinIndex(int index, Ext t, std::int32_t degreeMode, Ext& 
     if (index < 36)
         return angleConversion(index, t, value);
     return BuiltinLookup::NotBuiltin;
+}
+
+namespace {
+
+    // The dispatch of ApplyBuiltinIndex folded away for one index and degree mode.
+    template <int Index, bool Degrees>
+    [[gnu::flatten]] BuiltinLookup fixedBuiltin(Ext t, Ext& value)
+    {
+        return ApplyBuiltinIndex(Index, t, Degrees ? 1 : 0, value);
+    }
+
+    template <bool Degrees, int... Index>
+    constexpr std::array<BuiltinFunction, sizeof...(Index)> builtinTable(
+        std::integer_sequence<int, Index...>)
+    {
+        return { &fixedBuiltin<Index, Degrees>... };
+    }
+
+    constexpr auto RadianFunctions = builtinTable<false>(std::make_integer_sequence<int, 36>());
+    constexpr auto DegreeFunctions = builtinTable<true>(std::make_integer_sequence<int, 36>());
+
+} // namespace
+
+BuiltinFunction BuiltinAt(int index, std::int32_t degreeMode)
+{
+    const auto& table = degreeMode != 0 ? DegreeFunctions : RadianFunctions;
+    return table.at(static_cast<std::size_t>(index));
 }
 
 BuiltinLookup ApplyBuiltinFunction(

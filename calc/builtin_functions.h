@@ -28,6 +28,11 @@ BuiltinLookup ApplyBuiltinFunction(
 int BuiltinIndex(std::string_view name);
 BuiltinLookup ApplyBuiltinIndex(int index, Ext t, std::int32_t degreeMode, Ext& value);
 
+// The function at `index` (0 to 35) with the degree mode fixed, for callers that apply one
+// function to many arguments.
+using BuiltinFunction = BuiltinLookup (*)(Ext t, Ext& value);
+BuiltinFunction BuiltinAt(int index, std::int32_t degreeMode);
+
 // The position of "random", the one built-in function with a side effect.
 inline constexpr int RandomBuiltin = 29;
 

@@ -111,9 +111,10 @@ namespace {
     void applyBuiltin(int index, std::int32_t degreeMode, Ext* values, std::uint8_t* outcome,
         int count)
     {
+        const BuiltinFunction function = BuiltinAt(index, degreeMode);
         for (int i = 0; i < count; ++i) {
             Ext value = 0;
-            switch (ApplyBuiltinIndex(index, values[i], degreeMode, value)) {
+            switch (function(values[i], value)) {
             case BuiltinLookup::Fail:
                 outcome[i] = FactorFail;
                 values[i] = 1;

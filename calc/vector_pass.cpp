@@ -4,6 +4,7 @@
 #include "calc/ext_math.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace velquor::vector {
@@ -228,6 +229,7 @@ VectorScan LowerScan(const Scan& scan)
         k = next;
     }
     lowered.isSimple = lowered.simple();
+    lowered.oneTerm = lowered.isOneTerm();
     return lowered;
 }
 
@@ -471,38 +473,80 @@ namespace {
         }
     }
 
-    // A scan of simple terms (x, a constant, a whole power of x, each with a constant
-    // factor or not) keeps its total in the processor from the first term to the last.
+    // A scan of simple terms (x, a constant, a nested value or a whole power of either, each
+    // with a constant factor or not) keeps its total in the processor from the first term to
+    // the last.
     bool isSimpleTerm(const VectorOp& v)
     {
-        if (v.code == 0 || v.ending == Ending::None || v.source == Source::F
-            || v.source == Source::Slot || v.source == Source::SlotPow)
+        if (v.code == 0 || v.ending == Ending::None || v.source == Source::F)
             return false;
         return v.action == Action::Set || v.action == Action::ConstMul;
     }
 
-    inline Ext simpleScan(const VectorOp* ops, std::size_t count, Ext x)
+    // The value of a step's source for sample i; false when a built-in function's failure or
+    // fault ends the scan (`failed` tells which).
+    // The nested values and outcomes of each step of a scan kept in the processor.
+    struct StepInputs
+    {
+        std::array<const Ext*, MaxRegisterSteps> values {};
+        std::array<const std::uint8_t*, MaxRegisterSteps> outcome {};
+
+        StepInputs(const VectorScan& scan, const Factors& factors)
+        {
+            for (std::size_t k = 0; k < scan.ops.size(); ++k) {
+                const VectorOp& v = scan.ops[k];
+                if (v.source != Source::Slot && v.source != Source::SlotPow)
+                    continue;
+                const std::size_t at = static_cast<std::size_t>(factors.slot[v.nested])
+                    * static_cast<std::size_t>(factors.stride);
+                values[k] = factors.values + at;
+                outcome[k] = factors.outcome + at;
+            }
+        }
+    };
+
+    inline bool stepValue(const VectorOp& v, const StepInputs& inputs, std::size_t k, Ext x,
+        int i, Ext& value, bool& failed)
+    {
+        switch (v.source) {
+        case Source::X:
+            value = x;
+            return true;
+        case Source::Const:
+            value = v.constant;
+            return true;
+        case Source::PowX2:
+            value = x * x;
+            return true;
+        case Source::PowX3:
+            value = x * (x * x);
+            return true;
+        case Source::PowX:
+            value = wholePower(x, v.n, v.negative);
+            return true;
+        default: {
+            if (v.builtin && inputs.outcome[k][i] != FactorValue) {
+                failed = inputs.outcome[k][i] == FactorFail;
+                return false;
+            }
+            value = inputs.values[k][i];
+            if (v.source == Source::SlotPow)
+                value = wholePower(value, v.n, v.negative);
+            return true;
+        }
+        }
+    }
+
+    inline Ext simpleScan(
+        const VectorOp* ops, std::size_t count, const StepInputs& inputs, Ext x, int i)
     {
         Ext s = 0;
         for (std::size_t k = 0; k < count; ++k) {
             const VectorOp& v = ops[k];
             Ext value;
-            switch (v.source) {
-            case Source::X:
-                value = x;
-                break;
-            case Source::Const:
-                value = v.constant;
-                break;
-            case Source::PowX2:
-                value = x * x;
-                break;
-            case Source::PowX3:
-                value = x * (x * x);
-                break;
-            default:
-                value = wholePower(x, v.n, v.negative);
-            }
+            bool failed = false;
+            if (!stepValue(v, inputs, k, x, i, value, failed))
+                return failed ? NoValue : s;
             if (v.action == Action::ConstMul)
                 value = v.constant * value;
             s = s + value;
@@ -510,11 +554,59 @@ namespace {
         return s;
     }
 
+    // A scan that is one term (its steps end nothing until the last ends the scan) keeps the
+    // term in the processor; the total is +0 throughout.
+    bool isTermStep(const VectorOp& v, bool last)
+    {
+        if (v.code == 0 || v.source == Source::F || v.action == Action::FactorOnly)
+            return false;
+        return v.ending == (last ? Ending::Scan : Ending::None);
+    }
+
+    inline Ext termScan(
+        const VectorOp* ops, std::size_t count, const StepInputs& inputs, Ext x, int i)
+    {
+        Ext t = 0;
+        for (std::size_t k = 0; k < count; ++k) {
+            const VectorOp& v = ops[k];
+            Ext value;
+            bool failed = false;
+            if (!stepValue(v, inputs, k, x, i, value, failed))
+                return failed ? NoValue : 0;
+            switch (v.action) {
+            case Action::Set:
+                t = value;
+                break;
+            case Action::ConstMul:
+                t = v.constant * value;
+                break;
+            case Action::Mul:
+                t = t * value;
+                break;
+            default:
+                t = t / value;
+            }
+        }
+        const Ext total = 0;
+        return total + t;
+    }
+
 } // namespace
+
+bool VectorScan::isOneTerm() const
+{
+    if (ops.size() > MaxRegisterSteps)
+        return false;
+    for (std::size_t k = 0; k < ops.size(); ++k) {
+        if (!isTermStep(ops[k], k + 1 == ops.size()))
+            return false;
+    }
+    return !ops.empty();
+}
 
 bool VectorScan::simple() const
 {
-    return std::all_of(ops.begin(), ops.end(), isSimpleTerm);
+    return ops.size() <= MaxRegisterSteps && std::all_of(ops.begin(), ops.end(), isSimpleTerm);
 }
 
 int StepCode(Source source, Action action, Ending ending)
@@ -526,9 +618,17 @@ int StepCode(Source source, Action action, Ending ending)
 void RunVectorScan(const VectorScan& scan, const Factors& factors, const Ext* xs, Ext* out,
     int count, const Registers& registers)
 {
-    if (scan.isSimple) {
-        for (int i = 0; i < count; ++i)
-            out[i] = simpleScan(scan.ops.data(), scan.ops.size(), xs[i]);
+    if (scan.isSimple || scan.oneTerm) {
+        const StepInputs inputs(scan, factors);
+        const VectorOp* ops = scan.ops.data();
+        const std::size_t size = scan.ops.size();
+        if (scan.isSimple) {
+            for (int i = 0; i < count; ++i)
+                out[i] = simpleScan(ops, size, inputs, xs[i], i);
+        } else {
+            for (int i = 0; i < count; ++i)
+                out[i] = termScan(ops, size, inputs, xs[i], i);
+        }
         return;
     }
     const auto bytes = sizeof(Ext) * static_cast<std::size_t>(count);

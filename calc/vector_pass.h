@@ -58,14 +58,19 @@ struct VectorOp
     Op op {};
 };
 
+// Scans kept in the processor have at most this many steps.
+constexpr std::size_t MaxRegisterSteps = 16;
+
 struct VectorScan
 {
     std::vector<VectorOp> ops;
     bool clearFB = false; // F or B may be read before the scan sets them
     bool mayEnd = false; // a sample's scan may end part-way (a built-in function, a power)
-    bool isSimple = false; // terms of x and constants only: one loop, the total in the processor
+    bool isSimple = false; // simple terms: one loop, the total kept in the processor
+    bool oneTerm = false; // a single term: one loop, the term kept in the processor
 
     bool simple() const;
+    bool isOneTerm() const;
 };
 
 VectorScan LowerScan(const Scan& scan);
