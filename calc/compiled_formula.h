@@ -56,6 +56,7 @@ private:
         std::vector<std::vector<std::int32_t>> slots;
         std::vector<std::int32_t> slotsNeeded;
         std::vector<vector::VectorScan> lowered; // the scans for the unchecked pass
+        bool constantsFinite = true; // the unchecked pass may run
     };
     static BatchPlan planBatch(const FormulaProgram& program);
 

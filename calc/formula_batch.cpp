@@ -9,7 +9,9 @@
 // exception flags instead: finite operands give an infinite or NaN result only with an
 // overflow, a division by zero or an invalid operation, each of which raises its flag. When a
 // flag is raised the pass runs again with every check of the one-sample runner, so faults are
-// still decided from the results; the flags only prove that no check could have failed.
+// still decided from the results; the flags only prove that no check could have failed. That
+// holds only while every operand is finite: x, the constants of the program, and the nested
+// values (scan results and function values are finite by their checks).
 
 #include "calc/builtin_functions.h"
 #include "calc/compiled_formula.h"
@@ -140,6 +142,10 @@ CompiledFormula::BatchPlan CompiledFormula::planBatch(const FormulaProgram& prog
     for (std::size_t s = 0; s < program.scans.size(); ++s) {
         std::int32_t next = 0;
         for (const Op& op : program.scans[s].ops) {
+            // An infinite or NaN operand raises no flag: such constants (a or b, say) keep the
+            // whole program checked.
+            if (!std::isfinite(op.constant))
+                plan.constantsFinite = false;
             if (op.code == OpCode::Call) {
                 ++next; // the argument's values, read by the called formula as its x
                 plan.slots[s].push_back(next++);
@@ -218,7 +224,7 @@ void CompiledFormula::runBatch(std::int32_t index, const Ext* xs, int count, Ext
 
 void CompiledFormula::runTopBatch(const Ext* xs, int count, Ext* out)
 {
-    runBatch(0, xs, count, out, allFinite(xs, count));
+    runBatch(0, xs, count, out, m_plan.constantsFinite && allFinite(xs, count));
 }
 
 } // namespace velquor

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <iomanip>
+#include <limits>
 #include <sstream>
 #include <vector>
 
@@ -73,6 +74,10 @@ namespace {
             request.formula = generator.formula();
             request.a = generator.chance(3) ? 3 : -0.5L;
             request.b = generator.chance(5) ? 0 : 0.5L;
+            if (generator.chance(50)) // a constant that is infinite or NaN raises no flag
+                (generator.chance(2) ? request.a : request.b) = generator.chance(2)
+                    ? std::numeric_limits<Ext>::infinity()
+                    : -std::numeric_limits<Ext>::quiet_NaN();
             request.degreeMode = generator.below(2);
             if (generator.chance(2))
                 generator.table(request);

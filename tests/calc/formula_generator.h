@@ -6,6 +6,7 @@
 #include "calc/calc_data.h"
 
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -72,7 +73,9 @@ public:
     {
         static const long double special[]
             = { 0.0L, -0.0L, 1, -1, 2, 0.5L, 1.5707963267948966192L, 90, 180, -3, 1e30L, -1e30L,
-                  1e300L, 1e4000L, -1e4000L, 1e-4000L, 16.9L, 17, 4e9L, 9.3e18L };
+                  1e300L, 1e4000L, -1e4000L, 1e-4000L, 16.9L, 17, 4e9L, 9.3e18L, 1e-4940L,
+                  std::numeric_limits<long double>::infinity(),
+                  std::numeric_limits<long double>::quiet_NaN() };
         std::vector<long double> xs;
         const int count = 1 + below(6);
         for (int i = 0; i < count; ++i) {
