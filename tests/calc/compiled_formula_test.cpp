@@ -109,14 +109,55 @@ namespace {
         request.funcCount = 4;
         request.funcNames = { "f", "g", "h", "h" };
         request.funcFormulas = { "f(x)+1", "random(x)", "x^2+g(x)", "1/x" };
+        // With the huge values every batch of a power overflows and runs checked; without them
+        // most take the unchecked pass.
         const std::vector<Ext> xs = { 0.0L, -0.0L, 2, -1.5L, 1e4000L, -1e-4000L, 3e9L };
+        const std::vector<Ext> ordinary = { 0.0L, -0.0L, 2, -1.5L, 0.25L, 7, 1e-4940L };
         for (const std::string& formula : formulas) {
             for (int degree = 0; degree < 2; ++degree) {
                 request.formula = formula;
                 request.degreeMode = degree;
                 EXPECT_EQ(compare(request, xs), "");
+                EXPECT_EQ(compare(request, ordinary), "");
             }
         }
+    }
+
+    // Operands that are infinite or NaN already raise no flag when used: x, a and b.
+    TEST(CompiledFormula, InfiniteAndNaNOperandsMatchTheLiteralScan)
+    {
+        constexpr Ext Inf = std::numeric_limits<Ext>::infinity();
+        constexpr Ext NaN = std::numeric_limits<Ext>::quiet_NaN();
+        for (const Ext constant : { Inf, -Inf, NaN, Ext(2) }) {
+            for (const char* formula : { "x*a", "a+x", "x/b", "a", "ax^2+b", "sin(ax)", "(x+a)^2",
+                     "x^a", "b^x", "|a|+x" }) {
+                TCalcData request;
+                request.formula = formula;
+                request.a = constant;
+                request.b = constant;
+                EXPECT_EQ(compare(request, { 1, 2, -0.5L }), "") << formula;
+                EXPECT_EQ(compare(request, { 1, Inf, NaN, -Inf }), "") << formula;
+            }
+        }
+    }
+
+    // A scan with more nested values than one level holds runs in pieces of the batch.
+    TEST(CompiledFormula, ScansWithManyNestedValuesMatch)
+    {
+        std::string formula;
+        for (int i = 0; i < 40; ++i)
+            formula += "+(x+" + std::to_string(i) + ")*sin(x)/(1+|x-" + std::to_string(i) + "|)";
+        TCalcData request;
+        request.formula = formula;
+        request.funcCount = 1;
+        request.funcNames[0] = "f";
+        request.funcFormulas[0] = "x^2-1";
+        std::vector<Ext> xs;
+        for (int i = 0; i < 600; ++i)
+            xs.push_back(-30 + Ext(i) / 10);
+        EXPECT_EQ(compare(request, xs), "");
+        request.formula = "f(x)" + formula + "+f(x+1)*f(2x)";
+        EXPECT_EQ(compare(request, xs), "");
     }
 
     // A batch longer than one block, and batches of every small size.
