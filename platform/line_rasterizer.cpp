@@ -44,6 +44,13 @@ namespace {
         }
     };
 
+    // The five pens, made once.
+    const Pen& penOfWidth(int width)
+    {
+        static const Pen pens[5] = { Pen(1), Pen(2), Pen(3), Pen(4), Pen(5) };
+        return pens[clampPenWidth(width) - 1];
+    }
+
     void stamp(const PixelBuffer& buffer, const Pen& pen, std::int64_t x, std::int64_t y,
         std::uint32_t pixel)
     {
@@ -107,6 +114,47 @@ namespace {
         last = std::min(last, (2 * kHi + 1) * w.a / (2 * Wide(w.b)));
     }
 
+    // The walk of a line whose every step, pen included, lies on the raster: no clipping, and
+    // the pixel address itself steps along the major axis and, when the remainder overflows,
+    // along the minor one.
+    void walkInside(const PixelBuffer& buffer, const Pen& pen, const Walk& w, bool xMajor,
+        std::uint32_t pixel)
+    {
+        const std::ptrdiff_t majorStep = xMajor ? w.majorSign : w.majorSign * buffer.stride;
+        const std::ptrdiff_t minorStep = xMajor ? w.minorSign * buffer.stride : w.minorSign;
+        const std::int64_t x0 = xMajor ? w.major0 : w.minor0;
+        const std::int64_t y0 = xMajor ? w.minor0 : w.major0;
+        std::uint32_t* at = buffer.pixels + y0 * buffer.stride + x0;
+        const std::int64_t twoA = 2 * w.a;
+        const std::int64_t twoB = 2 * w.b;
+        std::int64_t remainder = w.a - 1; // the closed form's numerator at step 0
+        if (pen.width == 1) {
+            for (std::int64_t i = 0; i < w.a; ++i) {
+                *at = pixel;
+                at += majorStep;
+                remainder += twoB;
+                if (remainder >= twoA) {
+                    remainder -= twoA;
+                    at += minorStep;
+                }
+            }
+            return;
+        }
+        for (std::int64_t i = 0; i < w.a; ++i) {
+            for (int oy = pen.lo; oy <= pen.hi; ++oy) {
+                std::uint32_t* row = at + oy * buffer.stride;
+                for (int ox = pen.spanLo[oy - pen.lo]; ox <= pen.spanHi[oy - pen.lo]; ++ox)
+                    row[ox] = pixel;
+            }
+            at += majorStep;
+            remainder += twoB;
+            if (remainder >= twoA) {
+                remainder -= twoA;
+                at += minorStep;
+            }
+        }
+    }
+
 } // namespace
 
 int clampPenWidth(int width)
@@ -131,9 +179,20 @@ void rasterizeLine(
     w.b = std::llabs(xMajor ? dy : dx);
 
     // A centre may lie off the raster by up to the pen's reach and still paint on it.
-    Pen pen(penWidth);
+    const Pen& pen = penOfWidth(penWidth);
     std::int64_t xLo = -pen.hi, xHi = std::int64_t(buffer.width) - 1 - pen.lo;
     std::int64_t yLo = -pen.hi, yHi = std::int64_t(buffer.height) - 1 - pen.lo;
+
+    // Most lines of a plot lie on the raster with the whole pen: both ends (the walk's steps
+    // lie between them) at least the pen's reach inside.
+    const auto inside = [&](std::int64_t x, std::int64_t y) {
+        return x >= -pen.lo && x < std::int64_t(buffer.width) - pen.hi && y >= -pen.lo
+            && y < std::int64_t(buffer.height) - pen.hi;
+    };
+    if (inside(x0, y0) && inside(x1, y1)) {
+        walkInside(buffer, pen, w, xMajor, pixel);
+        return;
+    }
     Wide first = 0, last = w.a - 1; // the end point (i = A) is left out
     clipMajor(w, xMajor ? xLo : yLo, xMajor ? xHi : yHi, first, last);
     clipMinor(w, xMajor ? yLo : xLo, xMajor ? yHi : xHi, first, last);

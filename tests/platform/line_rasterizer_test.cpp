@@ -188,6 +188,34 @@ namespace {
         EXPECT_EQ(drawn(40, 40, INT_MIN, 20, INT_MAX, 20, 3).size(), 3u * 40u);
     }
 
+    // Lines wholly on the raster take a walk of their own; lines near and across the edges the
+    // clipped one. Both paint the classic walk, thin or with the pen stamped on every step.
+    TEST(LineRasterizer, LinesOnAndAcrossTheEdgesPaintTheSameWalk)
+    {
+        std::vector<PixelSet> pens(6); // the pen's offsets, read from a one-step line
+        for (int width = 1; width <= 5; ++width) {
+            for (const Pixel& p : drawn(40, 40, 20, 20, 21, 20, width))
+                pens[std::size_t(width)].insert({ p.first - 20, p.second - 20 });
+        }
+        std::srand(20261208);
+        const auto coordinate = [](int size) { return std::rand() % (size + 12) - 6; };
+        for (int n = 0; n < 4000; ++n) {
+            const int x0 = coordinate(48), y0 = coordinate(32);
+            const int x1 = coordinate(48), y1 = coordinate(32);
+            const int width = 1 + n % 5;
+            PixelSet expected;
+            for (const Pixel& centre : classicBresenham(x0, y0, x1, y1)) {
+                for (const Pixel& offset : pens[std::size_t(width)]) {
+                    const int x = centre.first + offset.first, y = centre.second + offset.second;
+                    if (x >= 0 && x < 48 && y >= 0 && y < 32)
+                        expected.insert({ x, y });
+                }
+            }
+            ASSERT_EQ(drawn(48, 32, x0, y0, x1, y1, width), expected)
+                << x0 << "," << y0 << " -> " << x1 << "," << y1 << " width " << width;
+        }
+    }
+
     TEST(LineRasterizer, FillsRectanglesWithExclusiveRightAndBottomEdges)
     {
         struct Row
