@@ -188,16 +188,20 @@ namespace {
 
     // The dispatch of ApplyBuiltinIndex folded away for one index and degree mode.
     template <int Index, bool Degrees>
-    [[gnu::flatten]] BuiltinLookup fixedBuiltin(Ext t, Ext& value)
+    [[gnu::flatten]] void builtinLoop(const Ext* t, Ext* values, BuiltinLookup* outcome, int count)
     {
-        return ApplyBuiltinIndex(Index, t, Degrees ? 1 : 0, value);
+        for (int i = 0; i < count; ++i) {
+            Ext value = 1; // left as it is unless the function has a value
+            outcome[i] = ApplyBuiltinIndex(Index, t[i], Degrees ? 1 : 0, value);
+            values[i] = value;
+        }
     }
 
     template <bool Degrees, int... Index>
-    constexpr std::array<BuiltinFunction, sizeof...(Index)> builtinTable(
+    constexpr std::array<BuiltinLoop, sizeof...(Index)> builtinTable(
         std::integer_sequence<int, Index...>)
     {
-        return { &fixedBuiltin<Index, Degrees>... };
+        return { &builtinLoop<Index, Degrees>... };
     }
 
     constexpr auto RadianFunctions = builtinTable<false>(std::make_integer_sequence<int, 36>());
@@ -205,7 +209,7 @@ namespace {
 
 } // namespace
 
-BuiltinFunction BuiltinAt(int index, std::int32_t degreeMode)
+BuiltinLoop BuiltinLoopAt(int index, std::int32_t degreeMode)
 {
     const auto& table = degreeMode != 0 ? DegreeFunctions : RadianFunctions;
     return table.at(static_cast<std::size_t>(index));

@@ -9,7 +9,7 @@
 namespace velquor {
 
 // The answer of the built-in table for one name.
-enum class BuiltinLookup {
+enum class BuiltinLookup : std::uint8_t {
     NotBuiltin, // the name is not one of the 36 built-in names
     Value, // value holds the function's value
     Fail, // the argument is outside the function's domain: the evaluation gives NoValue
@@ -28,10 +28,11 @@ BuiltinLookup ApplyBuiltinFunction(
 int BuiltinIndex(std::string_view name);
 BuiltinLookup ApplyBuiltinIndex(int index, Ext t, std::int32_t degreeMode, Ext& value);
 
-// The function at `index` (0 to 35) with the degree mode fixed, for callers that apply one
-// function to many arguments.
-using BuiltinFunction = BuiltinLookup (*)(Ext t, Ext& value);
-BuiltinFunction BuiltinAt(int index, std::int32_t degreeMode);
+// The function at `index` (0 to 35) with the degree mode fixed, applied to many arguments:
+// outcome[i] and values[i] for the argument t[i], values[i] = 1 where the function fails or
+// faults. t and values may be the same array.
+using BuiltinLoop = void (*)(const Ext* t, Ext* values, BuiltinLookup* outcome, int count);
+BuiltinLoop BuiltinLoopAt(int index, std::int32_t degreeMode);
 
 // The position of "random", the one built-in function with a side effect.
 inline constexpr int RandomBuiltin = 29;

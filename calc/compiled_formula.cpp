@@ -120,11 +120,19 @@ void CompiledFormula::evaluate(const Ext* xs, Ext* results, std::size_t count)
         m_levels.reset(new Level[static_cast<std::size_t>(m_program->maxDepth) + 1]);
         m_output.reset(new Ext[BatchSize]);
     }
-    // The values go through m_output, so that results may share memory with xs.
+    // A pass reads x again after writing values of other samples (when a flag sends it to the
+    // checked pass), so results that share memory with xs go through m_output.
+    const auto address = [](const Ext* p) { return reinterpret_cast<std::uintptr_t>(p); };
+    const std::uintptr_t bytes = count * sizeof(Ext);
+    const bool apart = address(results) + bytes <= address(xs) || address(xs) + bytes <= address(results);
     for (std::size_t first = 0; first < count; first += BatchSize) {
         const int n = static_cast<int>(std::min<std::size_t>(BatchSize, count - first));
-        runTopBatch(xs + first, n, m_output.get());
-        std::copy_n(m_output.get(), n, results + first);
+        if (apart) {
+            runTopBatch(xs + first, n, results + first);
+        } else {
+            runTopBatch(xs + first, n, m_output.get());
+            std::copy_n(m_output.get(), n, results + first);
+        }
     }
 }
 

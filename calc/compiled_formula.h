@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calc/builtin_functions.h"
 #include "calc/calc_data.h"
 #include "calc/ext.h"
 #include "calc/vector_pass.h"
@@ -54,7 +55,11 @@ private:
     struct BatchPlan
     {
         std::vector<std::vector<std::int32_t>> slots;
+        std::vector<std::vector<bool>> ofX; // the nested scan is just "x"
         std::vector<std::int32_t> slotsNeeded;
+        // Where the nested values of each scan are while it runs.
+        std::vector<std::vector<const Ext*>> values;
+        std::vector<std::vector<const BuiltinLookup*>> outcome;
         std::vector<vector::VectorScan> lowered; // the scans for the unchecked pass
         bool constantsFinite = true; // the unchecked pass may run
     };

@@ -70,9 +70,6 @@ namespace {
     }
 
     using vector::Factors;
-    using vector::FactorFail;
-    using vector::FactorFault;
-    using vector::FactorValue;
 
     // The value of one scan for sample i: the operations and checks of the one-sample runner,
     // with the nested values read from the batch's arrays.
@@ -85,12 +82,10 @@ namespace {
             if (compiled::isNested(op.code)) {
                 if (op.code == OpCode::Discard) // only programs with random numbers keep these
                     continue;
-                const std::size_t at
-                    = static_cast<std::size_t>(factors.slot[nested++]) * static_cast<std::size_t>(factors.stride)
-                    + static_cast<std::size_t>(i);
-                if (op.code == OpCode::Builtin && factors.outcome[at] != FactorValue)
-                    return factors.outcome[at] == FactorFail ? NoValue : r.S;
-                r.F = factors.values[at];
+                const std::size_t k = static_cast<std::size_t>(nested++);
+                if (op.code == OpCode::Builtin && factors.outcome[k][i] != BuiltinLookup::Value)
+                    return factors.outcome[k][i] == BuiltinLookup::Fail ? NoValue : r.S;
+                r.F = factors.values[k][i];
                 continue;
             }
             Ext result = 0;
@@ -109,27 +104,10 @@ namespace {
             out[i] = runSample(ops, size, factors, xs[i], i);
     }
 
-    // The built-in function over a batch of arguments, in place.
-    void applyBuiltin(int index, std::int32_t degreeMode, Ext* values, std::uint8_t* outcome,
-        int count)
+    // A scan whose text is just "x".
+    bool isX(const Scan& scan)
     {
-        const BuiltinFunction function = BuiltinAt(index, degreeMode);
-        for (int i = 0; i < count; ++i) {
-            Ext value = 0;
-            switch (function(values[i], value)) {
-            case BuiltinLookup::Fail:
-                outcome[i] = FactorFail;
-                values[i] = 1;
-                break;
-            case BuiltinLookup::Fault:
-                outcome[i] = FactorFault;
-                values[i] = 1;
-                break;
-            default:
-                outcome[i] = FactorValue;
-                values[i] = value;
-            }
-        }
+        return !scan.isConstant && scan.ops.size() == 1 && scan.ops[0].code == OpCode::SetTX;
     }
 
 } // namespace
@@ -138,6 +116,9 @@ CompiledFormula::BatchPlan CompiledFormula::planBatch(const FormulaProgram& prog
 {
     BatchPlan plan;
     plan.slots.resize(program.scans.size());
+    plan.ofX.resize(program.scans.size());
+    plan.values.resize(program.scans.size());
+    plan.outcome.resize(program.scans.size());
     plan.slotsNeeded.resize(program.scans.size(), 0);
     for (std::size_t s = 0; s < program.scans.size(); ++s) {
         std::int32_t next = 0;
@@ -149,12 +130,16 @@ CompiledFormula::BatchPlan CompiledFormula::planBatch(const FormulaProgram& prog
             if (op.code == OpCode::Call) {
                 ++next; // the argument's values, read by the called formula as its x
                 plan.slots[s].push_back(next++);
+                plan.ofX[s].push_back(false);
             } else if (op.code == OpCode::Group || op.code == OpCode::Bars
                 || op.code == OpCode::Builtin) {
                 plan.slots[s].push_back(next++);
+                plan.ofX[s].push_back(isX(program.scans[static_cast<std::size_t>(op.scan)]));
             }
         }
         plan.slotsNeeded[s] = next;
+        plan.values[s].resize(plan.slots[s].size());
+        plan.outcome[s].resize(plan.slots[s].size());
         plan.lowered.push_back(vector::LowerScan(program.scans[s]));
     }
     return plan;
@@ -175,20 +160,20 @@ void CompiledFormula::runBatch(std::int32_t index, const Ext* xs, int count, Ext
     const int piece = needed <= SlotsPerLevel
         ? count
         : std::max(1, SlotsPerLevel * BatchSize / static_cast<int>(needed));
+    const std::vector<std::int32_t>& slots = m_plan.slots[s];
+    const Factors factors { m_plan.values[s].data(), m_plan.outcome[s].data() };
     for (int first = 0; first < count; first += piece) {
         const int n = std::min(piece, count - first);
         const Ext* pieceXs = xs + first;
-        Factors factors;
-        factors.values = level.values.data();
-        factors.outcome = level.outcome.data();
-        factors.slot = m_plan.slots[s].data();
-        factors.stride = n;
-        std::size_t nested = 0;
+        std::size_t k = 0; // the nested operation
         for (const Op& op : scan.ops) {
             if (!compiled::isNested(op.code) || op.code == OpCode::Discard)
                 continue;
-            const auto slot = static_cast<std::size_t>(m_plan.slots[s][nested++]);
-            Ext* values = level.values.data() + slot * static_cast<std::size_t>(n);
+            const auto at = static_cast<std::size_t>(slots[k]) * static_cast<std::size_t>(n);
+            Ext* values = level.values.data() + at;
+            BuiltinLookup* outcome = level.outcome.data() + at;
+            m_plan.values[s][k] = values;
+            m_plan.outcome[s][k] = outcome;
             if (op.code == OpCode::Call) {
                 const CallSite& site = program.calls[static_cast<std::size_t>(op.index)];
                 Ext* argument = values - n;
@@ -198,16 +183,24 @@ void CompiledFormula::runBatch(std::int32_t index, const Ext* xs, int count, Ext
                     runBatch(callee, argument, n, values, true); // scan results are finite
                 else
                     std::fill_n(values, n, NoValue);
+                ++k;
                 continue;
             }
-            runBatch(op.scan, pieceXs, n, values, finite);
-            if (op.code == OpCode::Bars) {
+            // The scan "x" gives x itself when x is finite (a zero's sign aside, which no
+            // result shows: see the unchecked pass), so it is not run.
+            const bool ofX = finite && m_plan.ofX[s][k];
+            const Ext* argument = ofX ? pieceXs : values;
+            if (!ofX)
+                runBatch(op.scan, pieceXs, n, values, finite);
+            if (op.code == OpCode::Group) {
+                m_plan.values[s][k] = argument;
+            } else if (op.code == OpCode::Bars) {
                 for (int i = 0; i < n; ++i)
-                    values[i] = fabsl(values[i]);
-            } else if (op.code == OpCode::Builtin) {
-                applyBuiltin(op.index, program.degreeMode, values,
-                    level.outcome.data() + slot * static_cast<std::size_t>(n), n);
+                    values[i] = fabsl(argument[i]);
+            } else {
+                BuiltinLoopAt(op.index, program.degreeMode)(argument, values, outcome, n);
             }
+            ++k;
         }
         Ext* pieceOut = out + first;
         if (CanWatchFlags && finite) {

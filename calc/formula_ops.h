@@ -197,7 +197,7 @@ namespace compiled {
 struct CompiledFormula::Level
 {
     std::array<Ext, SlotsPerLevel * BatchSize> values;
-    std::array<std::uint8_t, SlotsPerLevel * BatchSize> outcome; // of built-in functions
+    std::array<BuiltinLookup, SlotsPerLevel * BatchSize> outcome; // of built-in functions
     // The registers of the unchecked pass, and the results of samples that end part-way.
     std::array<Ext, BatchSize> S, T, F, B, endValue;
     std::array<std::uint8_t, BatchSize> ended;

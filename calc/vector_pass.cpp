@@ -254,8 +254,7 @@ namespace {
 
     const Ext* nestedValues(const Factors& factors, const VectorOp& v)
     {
-        return factors.values
-            + static_cast<std::size_t>(factors.slot[v.nested]) * static_cast<std::size_t>(factors.stride);
+        return factors.values[v.nested];
     }
 
     // The batch's state of one scan: every register an array, the values of one sample at i.
@@ -373,12 +372,10 @@ namespace {
     void runTermStep(const VectorOp& v, const Pass& p)
     {
         if (v.builtin) {
-            const std::uint8_t* outcome = p.factors.outcome
-                + static_cast<std::size_t>(p.factors.slot[v.nested])
-                    * static_cast<std::size_t>(p.factors.stride);
+            const BuiltinLookup* outcome = p.factors.outcome[v.nested];
             for (int i = 0; i < p.count; ++i) {
-                if (outcome[i] != FactorValue)
-                    p.end(i, outcome[i] == FactorFail);
+                if (outcome[i] != BuiltinLookup::Value)
+                    p.end(i, outcome[i] == BuiltinLookup::Fail);
             }
         }
         switch (v.source) {
@@ -489,7 +486,7 @@ namespace {
     struct StepInputs
     {
         std::array<const Ext*, MaxRegisterSteps> values {};
-        std::array<const std::uint8_t*, MaxRegisterSteps> outcome {};
+        std::array<const BuiltinLookup*, MaxRegisterSteps> outcome {};
 
         StepInputs(const VectorScan& scan, const Factors& factors)
         {
@@ -497,10 +494,8 @@ namespace {
                 const VectorOp& v = scan.ops[k];
                 if (v.source != Source::Slot && v.source != Source::SlotPow)
                     continue;
-                const std::size_t at = static_cast<std::size_t>(factors.slot[v.nested])
-                    * static_cast<std::size_t>(factors.stride);
-                values[k] = factors.values + at;
-                outcome[k] = factors.outcome + at;
+                values[k] = factors.values[v.nested];
+                outcome[k] = factors.outcome[v.nested];
             }
         }
     };
@@ -525,8 +520,8 @@ namespace {
             value = wholePower(x, v.n, v.negative);
             return true;
         default: {
-            if (v.builtin && inputs.outcome[k][i] != FactorValue) {
-                failed = inputs.outcome[k][i] == FactorFail;
+            if (v.builtin && inputs.outcome[k][i] != BuiltinLookup::Value) {
+                failed = inputs.outcome[k][i] == BuiltinLookup::Fail;
                 return false;
             }
             value = inputs.values[k][i];

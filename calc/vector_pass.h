@@ -7,6 +7,7 @@
 // finiteness checks: the caller watches the exception flags and runs the checked pass instead
 // when one is raised.
 
+#include "calc/builtin_functions.h"
 #include "calc/ext.h"
 #include "calc/formula_program.h"
 
@@ -16,18 +17,13 @@
 namespace velquor::vector {
 
 // The nested values one pass reads: the k-th nested operation's value for sample i is
-// values[slot[k] * stride + i], and a built-in function's outcome is in outcome[] there.
+// values[k][i], and a built-in function's outcome is outcome[k][i]. The value of a sample whose
+// function failed or faulted is 1, so that the unchecked operations after it raise no flag.
 struct Factors
 {
-    const Ext* values = nullptr;
-    const std::uint8_t* outcome = nullptr;
-    const std::int32_t* slot = nullptr;
-    int stride = 0;
+    const Ext* const* values = nullptr;
+    const BuiltinLookup* const* outcome = nullptr;
 };
-
-// Outcomes of a built-in function in Factors::outcome. The value of a sample that failed or
-// faulted is set to 1, so that the unchecked operations after it raise no flag.
-constexpr std::uint8_t FactorValue = 0, FactorFail = 1, FactorFault = 2;
 
 enum class Source : std::uint8_t {
     X,
