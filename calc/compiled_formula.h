@@ -68,6 +68,8 @@ private:
     // out[i] = the scan's value for xs[i]; `finite`: every x is finite.
     void runBatch(std::int32_t scan, const Ext* xs, int count, Ext* out, bool finite);
     void runTopBatch(const Ext* xs, int count, Ext* out);
+    void runNested(std::size_t scan, const Op& op, std::size_t k, const Ext* xs, int count, bool finite);
+    template <typename Visit> void forEachNested(std::size_t scan, Visit visit);
 
     TCalcData m_request;
     std::unique_ptr<FormulaProgram> m_program;

@@ -140,7 +140,7 @@ CompiledFormula::BatchPlan CompiledFormula::planBatch(const FormulaProgram& prog
         plan.slotsNeeded[s] = next;
         plan.values[s].resize(plan.slots[s].size());
         plan.outcome[s].resize(plan.slots[s].size());
-        plan.lowered.push_back(vector::LowerScan(program.scans[s]));
+        plan.lowered.push_back(vector::LowerScan(program.scans[s], program));
     }
     return plan;
 }
@@ -160,58 +160,78 @@ void CompiledFormula::runBatch(std::int32_t index, const Ext* xs, int count, Ext
     const int piece = needed <= SlotsPerLevel
         ? count
         : std::max(1, SlotsPerLevel * BatchSize / static_cast<int>(needed));
-    const std::vector<std::int32_t>& slots = m_plan.slots[s];
+    const vector::VectorScan& lowered = m_plan.lowered[s];
+    const bool unchecked = CanWatchFlags && finite;
     const Factors factors { m_plan.values[s].data(), m_plan.outcome[s].data() };
     for (int first = 0; first < count; first += piece) {
         const int n = std::min(piece, count - first);
         const Ext* pieceXs = xs + first;
-        std::size_t k = 0; // the nested operation
-        for (const Op& op : scan.ops) {
-            if (!compiled::isNested(op.code) || op.code == OpCode::Discard)
-                continue;
-            const auto at = static_cast<std::size_t>(slots[k]) * static_cast<std::size_t>(n);
-            Ext* values = level.values.data() + at;
-            BuiltinLookup* outcome = level.outcome.data() + at;
-            m_plan.values[s][k] = values;
-            m_plan.outcome[s][k] = outcome;
-            if (op.code == OpCode::Call) {
-                const CallSite& site = program.calls[static_cast<std::size_t>(op.index)];
-                Ext* argument = values - n;
-                runBatch(site.argument, pieceXs, n, argument, finite);
-                const std::int32_t callee = site.callees.back();
-                if (callee >= 0)
-                    runBatch(callee, argument, n, values, true); // scan results are finite
-                else
-                    std::fill_n(values, n, NoValue);
-                ++k;
-                continue;
-            }
-            // The scan "x" gives x itself when x is finite (a zero's sign aside, which no
-            // result shows: see the unchecked pass), so it is not run.
-            const bool ofX = finite && m_plan.ofX[s][k];
-            const Ext* argument = ofX ? pieceXs : values;
-            if (!ofX)
-                runBatch(op.scan, pieceXs, n, values, finite);
-            if (op.code == OpCode::Group) {
-                m_plan.values[s][k] = argument;
-            } else if (op.code == OpCode::Bars) {
-                for (int i = 0; i < n; ++i)
-                    values[i] = fabsl(argument[i]);
-            } else {
-                BuiltinLoopAt(op.index, program.degreeMode)(argument, values, outcome, n);
-            }
-            ++k;
-        }
         Ext* pieceOut = out + first;
-        if (CanWatchFlags && finite) {
+        // Nested scans the unchecked pass evaluates in its steps run only for the checked one.
+        forEachNested(s, [&](const Op& op, std::size_t k) {
+            if (!unchecked || !lowered.inlined[k])
+                runNested(s, op, k, pieceXs, n, finite);
+        });
+        if (unchecked) {
             const vector::Registers registers { level.S.data(), level.T.data(), level.F.data(),
                 level.B.data(), level.ended.data(), level.endValue.data() };
             clearFlags();
-            vector::RunVectorScan(m_plan.lowered[s], factors, pieceXs, pieceOut, n, registers);
+            vector::RunVectorScan(lowered, factors, pieceXs, pieceOut, n, registers);
             if (!faultFlagRaised())
                 continue;
+            forEachNested(s, [&](const Op& op, std::size_t k) {
+                if (lowered.inlined[k])
+                    runNested(s, op, k, pieceXs, n, finite);
+            });
         }
         runCheckedPass(scan, factors, pieceXs, pieceOut, n);
+    }
+}
+
+template <typename Visit> void CompiledFormula::forEachNested(std::size_t s, Visit visit)
+{
+    std::size_t k = 0;
+    for (const Op& op : m_program->scans[s].ops) {
+        if (compiled::isNested(op.code) && op.code != OpCode::Discard)
+            visit(op, k++);
+    }
+}
+
+// The values of scan s's nested operation k over the piece, in its slot of the level.
+void CompiledFormula::runNested(
+    std::size_t s, const Op& op, std::size_t k, const Ext* xs, int n, bool finite)
+{
+    const FormulaProgram& program = *m_program;
+    Level& level = m_levels[static_cast<std::size_t>(program.scans[s].depth)];
+    const auto at = static_cast<std::size_t>(m_plan.slots[s][k]) * static_cast<std::size_t>(n);
+    Ext* values = level.values.data() + at;
+    BuiltinLookup* outcome = level.outcome.data() + at;
+    m_plan.values[s][k] = values;
+    m_plan.outcome[s][k] = outcome;
+    if (op.code == OpCode::Call) {
+        const CallSite& site = program.calls[static_cast<std::size_t>(op.index)];
+        Ext* argument = values - n;
+        runBatch(site.argument, xs, n, argument, finite);
+        const std::int32_t callee = site.callees.back();
+        if (callee >= 0)
+            runBatch(callee, argument, n, values, true); // scan results are finite
+        else
+            std::fill_n(values, n, NoValue);
+        return;
+    }
+    // The scan "x" gives x itself when x is finite (a zero's sign aside, which no result
+    // shows: see the unchecked pass), so it is not run.
+    const bool ofX = finite && m_plan.ofX[s][k];
+    const Ext* argument = ofX ? xs : values;
+    if (!ofX)
+        runBatch(op.scan, xs, n, values, finite);
+    if (op.code == OpCode::Group) {
+        m_plan.values[s][k] = argument;
+    } else if (op.code == OpCode::Bars) {
+        for (int i = 0; i < n; ++i)
+            values[i] = fabsl(argument[i]);
+    } else {
+        BuiltinLoopAt(op.index, program.degreeMode)(argument, values, outcome, n);
     }
 }
 

@@ -161,7 +161,31 @@ namespace {
 
 } // namespace
 
-VectorScan LowerScan(const Scan& scan)
+namespace {
+
+    // The terms of a nested scan small and simple enough to be evaluated where it is used.
+    bool inlineTerms(const Scan& scan, const FormulaProgram& program, VectorOp& v)
+    {
+        if (scan.isConstant)
+            return false;
+        const VectorScan inner = LowerScan(scan, program);
+        if (!inner.isSimple || inner.ops.size() > MaxInlineTerms)
+            return false;
+        for (std::size_t k = 0; k < inner.ops.size(); ++k) {
+            const VectorOp& step = inner.ops[k];
+            if (step.source != Source::Const && step.source != Source::X
+                && step.source != Source::PowX2 && step.source != Source::PowX3)
+                return false;
+            v.terms[k] = { step.source, step.action == Action::ConstMul, step.constant };
+        }
+        v.inlineTerms = static_cast<int>(inner.ops.size()); // none: the scan gives +0
+        v.inlined = true;
+        return true;
+    }
+
+} // namespace
+
+VectorScan LowerScan(const Scan& scan, const FormulaProgram& program)
 {
     VectorScan lowered;
     const std::vector<Op>& ops = scan.ops;
@@ -185,6 +209,7 @@ VectorScan LowerScan(const Scan& scan)
         if (isNested(op.code)) {
             v.nested = nested++;
             v.builtin = op.code == OpCode::Builtin;
+            v.op = op;
             v.source = Source::Slot;
             producesFactor = true;
             if (k + 2 < ops.size() && ops[k + 1].code == OpCode::CopyFToB
@@ -230,6 +255,15 @@ VectorScan LowerScan(const Scan& scan)
     }
     lowered.isSimple = lowered.simple();
     lowered.oneTerm = lowered.isOneTerm();
+    lowered.inlined.assign(static_cast<std::size_t>(nested), false);
+    if (lowered.isSimple || lowered.oneTerm) {
+        for (VectorOp& v : lowered.ops) {
+            if ((v.source == Source::Slot || v.source == Source::SlotPow)
+                && v.op.code == OpCode::Group
+                && inlineTerms(program.scans[static_cast<std::size_t>(v.op.scan)], program, v))
+                lowered.inlined[static_cast<std::size_t>(v.nested)] = true;
+        }
+    }
     return lowered;
 }
 
@@ -482,6 +516,33 @@ namespace {
 
     // The value of a step's source for sample i; false when a built-in function's failure or
     // fault ends the scan (`failed` tells which).
+    // The value of an inlined nested scan: the steps of its simple terms.
+    inline Ext inlineValue(const VectorOp& v, Ext x)
+    {
+        Ext s = 0;
+        for (int k = 0; k < v.inlineTerms; ++k) {
+            const InlineTerm& term = v.terms[static_cast<std::size_t>(k)];
+            Ext value;
+            switch (term.source) {
+            case Source::X:
+                value = x;
+                break;
+            case Source::PowX2:
+                value = x * x;
+                break;
+            case Source::PowX3:
+                value = x * (x * x);
+                break;
+            default:
+                value = term.constant;
+            }
+            if (term.constMul)
+                value = term.constant * value;
+            s = s + value;
+        }
+        return s;
+    }
+
     // The nested values and outcomes of each step of a scan kept in the processor.
     struct StepInputs
     {
@@ -520,6 +581,12 @@ namespace {
             value = wholePower(x, v.n, v.negative);
             return true;
         default: {
+            if (v.inlined) {
+                value = inlineValue(v, x);
+                if (v.source == Source::SlotPow)
+                    value = wholePower(value, v.n, v.negative);
+                return true;
+            }
             if (v.builtin && inputs.outcome[k][i] != BuiltinLookup::Value) {
                 failed = inputs.outcome[k][i] == BuiltinLookup::Fail;
                 return false;

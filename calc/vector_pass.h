@@ -11,6 +11,7 @@
 #include "calc/ext.h"
 #include "calc/formula_program.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -38,6 +39,17 @@ enum class Source : std::uint8_t {
 enum class Action : std::uint8_t { Set, ConstMul, Mul, Div, FactorOnly };
 enum class Ending : std::uint8_t { None, Term, Scan };
 
+// A term of a small nested scan of simple terms, which a step evaluates where it uses the
+// value instead of reading it stored: Const (the constant), X, PowX2 or PowX3, times the
+// constant when constMul.
+struct InlineTerm
+{
+    Source source = Source::Const;
+    bool constMul = false;
+    Ext constant = 0;
+};
+constexpr int MaxInlineTerms = 3;
+
 struct VectorOp
 {
     int code = 0; // the source, action and ending as one number; 0: `op` runs as it is
@@ -52,6 +64,9 @@ struct VectorOp
     bool builtin = false; // the nested value has an outcome
     Ext constant = 0; // the Const source's value or ConstMul's factor
     Op op {};
+    bool inlined = false; // Slot and SlotPow: the nested scan is evaluated here
+    int inlineTerms = 0;
+    std::array<InlineTerm, MaxInlineTerms> terms {};
 };
 
 // Scans kept in the processor have at most this many steps.
@@ -62,6 +77,7 @@ struct VectorScan
     std::vector<VectorOp> ops;
     bool clearFB = false; // F or B may be read before the scan sets them
     bool mayEnd = false; // a sample's scan may end part-way (a built-in function, a power)
+    std::vector<bool> inlined; // per nested operation: the pass evaluates it in its steps
     bool isSimple = false; // simple terms: one loop, the total kept in the processor
     bool oneTerm = false; // a single term: one loop, the term kept in the processor
 
@@ -69,7 +85,7 @@ struct VectorScan
     bool isOneTerm() const;
 };
 
-VectorScan LowerScan(const Scan& scan);
+VectorScan LowerScan(const Scan& scan, const FormulaProgram& program);
 int StepCode(Source source, Action action, Ending ending);
 
 // The registers of every sample of a batch, and the results of samples that end part-way.

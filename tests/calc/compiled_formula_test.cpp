@@ -102,7 +102,10 @@ namespace {
             // Scans of simple terms only, which the batch runs in one loop per sample.
             "2x^2+3x-5", "x^3-2x", "x^3+x^2", "1e2000x^2+x", "1e4000+x", "x^-2+x", "x^-3-x^3",
             "0-x", "x+0", "x^5+x^4+1", "-x^2", "3", "(x+1)^2/(x^2+1)", "x^2-1e4000x",
-            "(x+1)^2/(x^2+1)+(1/x)^3-x/(x)", "(x^2-1)/(x-1)", "2(0x)^-1+(x)" };
+            "(x+1)^2/(x^2+1)+(1/x)^3-x/(x)", "(x^2-1)/(x-1)", "2(0x)^-1+(x)",
+            // Small groups that the batch evaluates where their value is used.
+            "()x", "( )^2+x", "(x+1)(x-1)", "(2x^2+1)/(x^3-x)", "(x^3)^-2", "(1e3000x^3+x)^2",
+            "((x+1))^2", "-(x-x)/(x-x)" };
         TCalcData request;
         request.a = 3;
         request.b = 0.5L;
