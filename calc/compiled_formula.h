@@ -14,6 +14,7 @@ namespace velquor {
 
 struct FormulaProgram;
 struct Op;
+struct Scan;
 
 // A formula compiled once for a whole curve: Evaluate's values, NoValue and partial sums after
 // faults, bit for bit, and the same sequence of "random", at a fraction of the cost of the
@@ -56,6 +57,7 @@ private:
     {
         std::vector<std::vector<std::int32_t>> slots;
         std::vector<std::vector<bool>> ofX; // the nested scan is just "x"
+        std::vector<std::vector<bool>> ofFunction; // the nested scan is one built-in function
         std::vector<std::int32_t> slotsNeeded;
         // Where the nested values of each scan are while it runs.
         std::vector<std::vector<const Ext*>> values;
@@ -70,6 +72,8 @@ private:
     void runTopBatch(const Ext* xs, int count, Ext* out);
     void runNested(std::size_t scan, const Op& op, std::size_t k, const Ext* xs, int count, bool finite);
     template <typename Visit> void forEachNested(std::size_t scan, Visit visit);
+    void runFunctionScan(const Scan& scan, const Ext* xs, int count, Ext* values,
+        BuiltinLookup* outcome, bool finite);
 
     TCalcData m_request;
     std::unique_ptr<FormulaProgram> m_program;

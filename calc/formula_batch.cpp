@@ -110,6 +110,13 @@ namespace {
         return !scan.isConstant && scan.ops.size() == 1 && scan.ops[0].code == OpCode::SetTX;
     }
 
+    // A scan whose text is one built-in function, as "abs(x)" in "sqrt(abs(x))".
+    bool isFunction(const Scan& scan)
+    {
+        return !scan.isConstant && scan.ops.size() == 2 && scan.ops[0].code == OpCode::Builtin
+            && scan.ops[1].code == OpCode::SetTF;
+    }
+
 } // namespace
 
 CompiledFormula::BatchPlan CompiledFormula::planBatch(const FormulaProgram& program)
@@ -117,6 +124,7 @@ CompiledFormula::BatchPlan CompiledFormula::planBatch(const FormulaProgram& prog
     BatchPlan plan;
     plan.slots.resize(program.scans.size());
     plan.ofX.resize(program.scans.size());
+    plan.ofFunction.resize(program.scans.size());
     plan.values.resize(program.scans.size());
     plan.outcome.resize(program.scans.size());
     plan.slotsNeeded.resize(program.scans.size(), 0);
@@ -131,10 +139,13 @@ CompiledFormula::BatchPlan CompiledFormula::planBatch(const FormulaProgram& prog
                 ++next; // the argument's values, read by the called formula as its x
                 plan.slots[s].push_back(next++);
                 plan.ofX[s].push_back(false);
+                plan.ofFunction[s].push_back(false);
             } else if (op.code == OpCode::Group || op.code == OpCode::Bars
                 || op.code == OpCode::Builtin) {
                 plan.slots[s].push_back(next++);
-                plan.ofX[s].push_back(isX(program.scans[static_cast<std::size_t>(op.scan)]));
+                const Scan& inner = program.scans[static_cast<std::size_t>(op.scan)];
+                plan.ofX[s].push_back(isX(inner));
+                plan.ofFunction[s].push_back(isFunction(inner));
             }
         }
         plan.slotsNeeded[s] = next;
@@ -219,11 +230,14 @@ void CompiledFormula::runNested(
             std::fill_n(values, n, NoValue);
         return;
     }
-    // The scan "x" gives x itself when x is finite (a zero's sign aside, which no result
-    // shows: see the unchecked pass), so it is not run.
+    // The scan "x" gives x itself when x is finite, and a scan of one function gives the
+    // function's values, NoValue where it fails and +0 where it faults (a zero's sign aside
+    // each time, which no result shows: see the unchecked pass), so neither runs as a scan.
     const bool ofX = finite && m_plan.ofX[s][k];
     const Ext* argument = ofX ? xs : values;
-    if (!ofX)
+    if (m_plan.ofFunction[s][k])
+        runFunctionScan(program.scans[static_cast<std::size_t>(op.scan)], xs, n, values, outcome, finite);
+    else if (!ofX)
         runBatch(op.scan, xs, n, values, finite);
     if (op.code == OpCode::Group) {
         m_plan.values[s][k] = argument;
@@ -232,6 +246,23 @@ void CompiledFormula::runNested(
             values[i] = fabsl(argument[i]);
     } else {
         BuiltinLoopAt(op.index, program.degreeMode)(argument, values, outcome, n);
+    }
+}
+
+void CompiledFormula::runFunctionScan(const Scan& scan, const Ext* xs, int n, Ext* values,
+    BuiltinLookup* outcome, bool finite)
+{
+    const Op& function = scan.ops[0];
+    const Scan& argumentScan = m_program->scans[static_cast<std::size_t>(function.scan)];
+    const Ext* argument = xs;
+    if (!finite || !isX(argumentScan)) {
+        runBatch(function.scan, xs, n, values, finite);
+        argument = values;
+    }
+    BuiltinLoopAt(function.index, m_program->degreeMode)(argument, values, outcome, n);
+    for (int i = 0; i < n; ++i) {
+        if (outcome[i] != BuiltinLookup::Value)
+            values[i] = outcome[i] == BuiltinLookup::Fail ? NoValue : 0;
     }
 }
 

@@ -105,7 +105,10 @@ namespace {
             "(x+1)^2/(x^2+1)+(1/x)^3-x/(x)", "(x^2-1)/(x-1)", "2(0x)^-1+(x)",
             // Small groups that the batch evaluates where their value is used.
             "()x", "( )^2+x", "(x+1)(x-1)", "(2x^2+1)/(x^3-x)", "(x^3)^-2", "(1e3000x^3+x)^2",
-            "((x+1))^2", "-(x-x)/(x-x)" };
+            "((x+1))^2", "-(x-x)/(x-x)",
+            // Functions of functions, whose inner scan the batch leaves out.
+            "sqrt(abs(x))", "sqrt(ln(x))", "exp(ln(x))", "sin(cot(x))", "|int(x)|", "(frac(x))^2",
+            "ln(sinh(x*1000))", "arctan(sqrt(-x))", "f(abs(x))" };
         TCalcData request;
         request.a = 3;
         request.b = 0.5L;
