@@ -219,49 +219,8 @@ namespace {
 
 } // namespace
 
-namespace {
-
-    // Nearest(value) with ties to even from the bits of the extended number, for magnitudes
-    // below 2^62: integer operations only, so no change of the processor's rounding control
-    // (which floorl and a conversion to an integer each need, and which costs more than the
-    // rest of a drawn sample). False for other values, which take the general way.
-    bool nearestFromBits(Ext value, std::int64_t& result)
-    {
-        std::uint64_t mantissa = 0;
-        std::uint16_t signAndExponent = 0;
-        std::memcpy(&mantissa, &value, sizeof mantissa);
-        std::memcpy(
-            &signAndExponent, reinterpret_cast<const char*>(&value) + 8, sizeof signAndExponent);
-        const int biased = signAndExponent & 0x7FFF;
-        const int exponent = biased - 16383;
-        if (exponent > 61 || (biased != 0 && (mantissa >> 63) == 0))
-            return false; // large, infinite, NaN or not a valid encoding
-        std::uint64_t magnitude = 0;
-        if (exponent == -1) {
-            magnitude = mantissa > (std::uint64_t(1) << 63) ? 1 : 0; // 0.5 goes to 0
-        } else if (exponent >= 0) {
-            magnitude = mantissa >> (63 - exponent);
-            const std::uint64_t fraction = mantissa << (exponent + 1); // 2^63 is one half
-            constexpr std::uint64_t Half = std::uint64_t(1) << 63;
-            if (fraction > Half || (fraction == Half && (magnitude & 1) != 0))
-                ++magnitude;
-        }
-        const auto signedMagnitude = static_cast<std::int64_t>(magnitude);
-        result = (signAndExponent & 0x8000) != 0 ? -signedMagnitude : signedMagnitude;
-        return true;
-    }
-
-} // namespace
-
-bool NearestInt32(Ext value, std::int32_t& result)
+bool NearestInt32Slow(Ext value, std::int32_t& result)
 {
-    std::int64_t wide = 0;
-    if (nearestFromBits(value, wide)) {
-        if (wide < -2147483648LL || wide > 2147483647LL)
-            return false;
-        result = static_cast<std::int32_t>(wide);
-        return true;
-    }
     if (std::isnan(value))
         return false;
     const Ext nearest = nearestEven(value);
@@ -271,10 +230,8 @@ bool NearestInt32(Ext value, std::int32_t& result)
     return true;
 }
 
-bool NearestInt64(Ext value, std::int64_t& result)
+bool NearestInt64Slow(Ext value, std::int64_t& result)
 {
-    if (nearestFromBits(value, result))
-        return true;
     if (std::isnan(value))
         return false;
     const Ext nearest = nearestEven(value);

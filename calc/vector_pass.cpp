@@ -272,7 +272,7 @@ namespace {
     // The whole power of the power rule without its checks (an overflow raises a flag). A zero
     // base gives +0 by the rule and a signed zero here: a zero's sign in the factor, base or
     // term reaches a result only through S + T, and S is never -0, so it cannot be seen.
-    inline Ext wholePower(Ext base, std::uint32_t n, bool negative)
+    [[gnu::always_inline]] inline Ext wholePower(Ext base, std::uint32_t n, bool negative)
     {
         Ext value = 1;
         while (true) {
@@ -517,7 +517,7 @@ namespace {
     // The value of a step's source for sample i; false when a built-in function's failure or
     // fault ends the scan (`failed` tells which).
     // The value of an inlined nested scan: the steps of its simple terms.
-    inline Ext inlineValue(const VectorOp& v, Ext x)
+    [[gnu::always_inline]] inline Ext inlineValue(const VectorOp& v, Ext x)
     {
         Ext s = 0;
         for (int k = 0; k < v.inlineTerms; ++k) {
@@ -561,7 +561,7 @@ namespace {
         }
     };
 
-    inline bool stepValue(const VectorOp& v, const StepInputs& inputs, std::size_t k, Ext x,
+    [[gnu::always_inline]] inline bool stepValue(const VectorOp& v, const StepInputs& inputs, std::size_t k, Ext x,
         int i, Ext& value, bool& failed)
     {
         switch (v.source) {
@@ -599,7 +599,7 @@ namespace {
         }
     }
 
-    inline Ext simpleScan(
+    [[gnu::always_inline]] inline Ext simpleScan(
         const VectorOp* ops, std::size_t count, const StepInputs& inputs, Ext x, int i)
     {
         Ext s = 0;
@@ -625,7 +625,7 @@ namespace {
         return v.ending == (last ? Ending::Scan : Ending::None);
     }
 
-    inline Ext termScan(
+    [[gnu::always_inline]] inline Ext termScan(
         const VectorOp* ops, std::size_t count, const StepInputs& inputs, Ext x, int i)
     {
         Ext t = 0;

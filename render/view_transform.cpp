@@ -8,14 +8,6 @@
 
 namespace velquor {
 
-std::optional<std::int32_t> nearest32(Ext value)
-{
-    std::int32_t result = 0;
-    if (!NearestInt32(value, result))
-        return std::nullopt;
-    return result;
-}
-
 std::optional<std::int64_t> nearest64(Ext value)
 {
     std::int64_t result = 0;
@@ -29,16 +21,6 @@ std::int32_t Nearest(Ext value)
     if (auto result = nearest32(value))
         return *result;
     throw Error("Invalid floating point operation");
-}
-
-std::optional<std::int32_t> verticalOffset(Ext y, Ext zoom, Ext ratio)
-{
-    return nearest32(y * zoom * Ext(-1) * ratio);
-}
-
-std::optional<std::int32_t> horizontalOffset(Ext x, Ext zoom)
-{
-    return nearest32(x * zoom);
 }
 
 std::optional<std::int32_t> surfaceCoordinate(std::int32_t origin, std::int32_t offset)
