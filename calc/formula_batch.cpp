@@ -59,12 +59,15 @@ namespace {
     // about operands that are infinite or NaN already.
     bool allFinite(const Ext* xs, int count)
     {
-        static_assert(std::numeric_limits<Ext>::digits == 64, "x87 extended format expected");
         bool finite = true;
         for (int i = 0; i < count; ++i) {
-            std::uint16_t top = 0;
-            std::memcpy(&top, reinterpret_cast<const unsigned char*>(xs + i) + 8, sizeof top);
-            finite &= (top & 0x7FFF) != 0x7FFF;
+            if constexpr (std::numeric_limits<Ext>::digits == 64) { // the x87 extended format
+                std::uint16_t top = 0;
+                std::memcpy(&top, reinterpret_cast<const unsigned char*>(xs + i) + 8, sizeof top);
+                finite &= (top & 0x7FFF) != 0x7FFF;
+            } else {
+                finite &= static_cast<bool>(std::isfinite(xs[i]));
+            }
         }
         return finite;
     }
