@@ -1,6 +1,6 @@
 // The batch runner. The nested evaluations of a scan (groups, bars, arguments, called formulas)
 // depend on x only, so they run first, each over the whole batch, into value arrays; then the
-// scan's own operations run sample by sample with the registers held in the processor. Only
+// scan's own operations run over the batch (calc/vector_pass.h says how). Only
 // programs without side effects run here, so a nested scan may also be evaluated for samples
 // whose scan ends before it, and of the entries a call reaches only the last (the one that
 // gives the value) is evaluated.
