@@ -32,7 +32,7 @@ public:
     Ext evaluate(Ext x);
 
     // results[i] = evaluate(xs[i]) for i = 0 .. count - 1, in that order. A program that draws
-    // random numbers runs sample by sample, others one operation over many samples at a time.
+    // random numbers runs sample by sample, others in batches of BatchSize samples.
     void evaluate(const Ext* xs, Ext* results, std::size_t count);
 
     // True when evaluating has a side effect (the seed of "random"): callers that interleave
