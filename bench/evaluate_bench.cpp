@@ -95,7 +95,7 @@ void perEvaluation(benchmark::State& state)
 
 void evaluateVelquor(benchmark::State& state, const BenchFormula& formula)
 {
-    velquor::TCalcData request;
+    velquor::EvaluationRequest request;
     request.formula = formula.velquor;
     request.a = ConstantA;
     request.b = ConstantB;
@@ -108,9 +108,9 @@ void evaluateVelquor(benchmark::State& state, const BenchFormula& formula)
     perEvaluation(state);
 }
 
-velquor::TCalcData benchRequest(const BenchFormula& formula)
+velquor::EvaluationRequest benchRequest(const BenchFormula& formula)
 {
-    velquor::TCalcData request;
+    velquor::EvaluationRequest request;
     request.formula = formula.velquor;
     request.a = ConstantA;
     request.b = ConstantB;

@@ -139,7 +139,7 @@ void evaluateOnly(benchmark::State& state)
     for (auto _ : state) {
         for (int slot = 0; slot < document->graphCount(); ++slot) {
             const GraphEntry& e = document->entry(slot);
-            TCalcData request = buildRequest(*document, e);
+            EvaluationRequest request = buildRequest(*document, e);
             request.formula = e.formula1;
             if (e.kind == static_cast<std::int32_t>(GraphKind::Function)) {
                 for (int o = -document->CX; document->CX + o <= Width; o += step) {
@@ -195,7 +195,7 @@ void evaluateCompiled(benchmark::State& state)
         for (int slot = 0; slot < document->graphCount(); ++slot) {
             const GraphEntry& e = document->entry(slot);
             const std::vector<Ext>& xs = samples[std::size_t(slot)];
-            TCalcData request = buildRequest(*document, e);
+            EvaluationRequest request = buildRequest(*document, e);
             const bool parametric = e.kind == static_cast<std::int32_t>(GraphKind::Parametric);
             for (const std::string* formula : { &e.formula1, &e.formula2 }) {
                 if (formula == &e.formula2 && !parametric)

@@ -83,7 +83,7 @@ namespace compiled {
 
 using compiled::runScan;
 
-CompiledFormula::CompiledFormula(const TCalcData& request)
+CompiledFormula::CompiledFormula(const EvaluationRequest& request)
     : m_request(request)
     , m_program(CompileFormula(request))
 {

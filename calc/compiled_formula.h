@@ -1,7 +1,7 @@
 #pragma once
 
 #include "calc/builtin_functions.h"
-#include "calc/calc_data.h"
+#include "calc/evaluation_request.h"
 #include "calc/ext.h"
 #include "calc/vector_pass.h"
 
@@ -23,7 +23,7 @@ struct Scan;
 class CompiledFormula
 {
 public:
-    explicit CompiledFormula(const TCalcData& request);
+    explicit CompiledFormula(const EvaluationRequest& request);
     ~CompiledFormula();
     CompiledFormula(const CompiledFormula&) = delete;
     CompiledFormula& operator=(const CompiledFormula&) = delete;
@@ -75,7 +75,7 @@ private:
     void runFunctionScan(const Scan& scan, const Ext* xs, int count, Ext* values,
         BuiltinLookup* outcome, bool finite);
 
-    TCalcData m_request;
+    EvaluationRequest m_request;
     std::unique_ptr<FormulaProgram> m_program;
     bool m_batched = false; // runs in batches: no side effects and not too deep
     BatchPlan m_plan;

@@ -25,7 +25,7 @@ namespace {
     // instead of being copied for every group.
     struct EvalContext
     {
-        const TCalcData& request;
+        const EvaluationRequest& request;
         int funcCount;
         std::uint64_t budgetLeft = EvaluationBudget;
         bool exhausted = false; // the budget ran out: the top-level call gives NoValue
@@ -389,14 +389,14 @@ namespace {
 
 } // namespace
 
-Ext Evaluate(const TCalcData& request)
+Ext Evaluate(const EvaluationRequest& request)
 {
     EvalContext context { request, std::clamp(request.funcCount, 0, MaxCallableFormulas) };
     const Ext value = evaluateText(context, request.formula, request.x, 0);
     return context.exhausted ? NoValue : value;
 }
 
-bool CallOtherFunction(const TCalcData& request, std::string_view name, Ext& value, Ext argument)
+bool CallOtherFunction(const EvaluationRequest& request, std::string_view name, Ext& value, Ext argument)
 {
     EvalContext context { request, std::clamp(request.funcCount, 0, MaxCallableFormulas) };
     Ext result = 0;

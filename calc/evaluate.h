@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calc_data.h"
+#include "evaluation_request.h"
 #include "ext.h"
 
 #include <cstdint>
@@ -26,11 +26,11 @@ inline constexpr std::uint64_t NestedEvaluationCost = 32;
 
 // The value of request.formula for request.x, a and b. Never throws: a failure gives
 // NoValue, a run-time fault the sum of the terms finished before it.
-Ext Evaluate(const TCalcData& request);
+Ext Evaluate(const EvaluationRequest& request);
 
 // The formula of every callable entry named `name` (exact comparison), evaluated with
 // x = argument; the last match gives value. False when no entry has that name.
-bool CallOtherFunction(const TCalcData& request, std::string_view name, Ext& value, Ext argument);
+bool CallOtherFunction(const EvaluationRequest& request, std::string_view name, Ext& value, Ext argument);
 
 // The tolerant decimal reader of number literals and of the constants a and b:
 // text that is not a decimal number gives 0.

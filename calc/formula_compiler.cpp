@@ -29,7 +29,7 @@ namespace {
 
     struct Builder
     {
-        const TCalcData& request;
+        const EvaluationRequest& request;
         int funcCount;
         FormulaProgram& program;
         std::uint64_t work = 0; // the characters every evaluation of the program scans at most
@@ -470,7 +470,7 @@ namespace {
 
 } // namespace
 
-std::unique_ptr<FormulaProgram> CompileFormula(const TCalcData& request)
+std::unique_ptr<FormulaProgram> CompileFormula(const EvaluationRequest& request)
 {
     auto program = std::make_unique<FormulaProgram>();
     program->degreeMode = request.degreeMode;

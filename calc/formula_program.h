@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calc/calc_data.h"
+#include "calc/evaluation_request.h"
 #include "calc/ext.h"
 
 #include <cstdint>
@@ -89,6 +89,6 @@ struct FormulaProgram
 // Compiles request.formula with the request's a, b, degree mode and callable table. Nothing
 // when the program's work could exceed the evaluation budget (or is too large to be worth
 // compiling): only the literal scan then knows where the budget runs out.
-std::unique_ptr<FormulaProgram> CompileFormula(const TCalcData& request);
+std::unique_ptr<FormulaProgram> CompileFormula(const EvaluationRequest& request);
 
 } // namespace velquor

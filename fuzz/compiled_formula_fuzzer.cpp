@@ -31,7 +31,7 @@ bool sameBits(velquor::Ext a, velquor::Ext b)
     return std::memcmp(&a, &b, 10) == 0;
 }
 
-void readTable(std::string_view& text, velquor::TCalcData& request)
+void readTable(std::string_view& text, velquor::EvaluationRequest& request)
 {
     for (int i = 0; i < 3; ++i) {
         const auto newline = text.find('\n');
@@ -52,7 +52,7 @@ void readTable(std::string_view& text, velquor::TCalcData& request)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     constexpr std::size_t SettingsSize = 31;
-    velquor::TCalcData request;
+    velquor::EvaluationRequest request;
     velquor::Ext x = 2;
     request.a = 3;
     request.b = 0.5L;

@@ -27,7 +27,7 @@ velquor::Ext readExt(const std::uint8_t* bytes)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     constexpr std::size_t SettingsSize = 31;
-    velquor::TCalcData request;
+    velquor::EvaluationRequest request;
     request.x = 2;
     request.a = 3;
     request.b = 0.5L;

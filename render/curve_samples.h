@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calc/calc_data.h"
+#include "calc/evaluation_request.h"
 #include "calc/compiled_formula.h"
 #include "calc/ext.h"
 
@@ -18,7 +18,7 @@ class CurveFormula
 public:
     static constexpr int RunLength = CompiledFormula::BatchSize;
 
-    explicit CurveFormula(const TCalcData& request)
+    explicit CurveFormula(const EvaluationRequest& request)
         : m_formula(request)
         , m_ahead(!m_formula.usesRandom())
     {

@@ -8,10 +8,10 @@
 
 namespace velquor {
 
-TCalcData buildRequest(const Document& document, const GraphEntry& drawn)
+EvaluationRequest buildRequest(const Document& document, const GraphEntry& drawn)
 {
     const DocumentSettings& settings = document.settings();
-    TCalcData request;
+    EvaluationRequest request;
     request.a = StrToValue(settings.valA);
     request.b = StrToValue(settings.valB);
     request.degreeMode = settings.checkDegree ? 1 : 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calc/calc_data.h"
+#include "calc/evaluation_request.h"
 #include "calc/ext.h"
 #include "render/canvas.h"
 
@@ -30,7 +30,7 @@ inline constexpr std::string_view CannotDrawMessage
 // The evaluation request of one curve: a and b, the degree mode and, when formulas may call
 // other graphs, the first 50 Function entries in table order whose name differs from the
 // drawn entry's (hidden and deleted ones included).
-TCalcData buildRequest(const Document& document, const GraphEntry& drawn);
+EvaluationRequest buildRequest(const Document& document, const GraphEntry& drawn);
 
 // The vertical scale factor, full precision. Throws Error when the text is not a number.
 Ext readRatio(const DrawContext& context);

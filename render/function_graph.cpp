@@ -40,7 +40,7 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
     canvas.setPenWidth(entry.width);
 
     const Document& document = context.document;
-    TCalcData request = buildRequest(document, entry);
+    EvaluationRequest request = buildRequest(document, entry);
     const Ext ratio = readRatio(context);
     const std::int32_t step = readStep(context);
     if (document.Zoom == 0)

@@ -90,9 +90,9 @@ void DrawParameterCurve(const DrawContext& context, const GraphEntry& entry)
     Canvas& canvas = context.surface.canvas();
     setPen(canvas, entry);
     const Document& document = context.document;
-    TCalcData verticalRequest = buildRequest(document, entry);
+    EvaluationRequest verticalRequest = buildRequest(document, entry);
     verticalRequest.formula = entry.formula1;
-    TCalcData horizontalRequest = verticalRequest;
+    EvaluationRequest horizontalRequest = verticalRequest;
     horizontalRequest.formula = entry.formula2;
     const Ext ratio = readRatio(context);
     const Ext zoom = document.Zoom;
@@ -135,7 +135,7 @@ void DrawPolarCurve(const DrawContext& context, const GraphEntry& entry)
     Canvas& canvas = context.surface.canvas();
     setPen(canvas, entry);
     const Document& document = context.document;
-    TCalcData request = buildRequest(document, entry);
+    EvaluationRequest request = buildRequest(document, entry);
     request.formula = entry.formula1;
     const Ext ratio = readRatio(context);
     const Ext zoom = document.Zoom;

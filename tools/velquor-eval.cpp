@@ -15,7 +15,7 @@
 namespace {
 
 using velquor::Ext;
-using velquor::TCalcData;
+using velquor::EvaluationRequest;
 
 constexpr int UsageError = 2;
 
@@ -66,7 +66,7 @@ std::optional<int> parseInteger(const std::string& text)
 }
 
 // Adds NAME=FORMULA to the callable table; false when the text has no "=".
-bool addFunction(TCalcData& request, const std::string& definition)
+bool addFunction(EvaluationRequest& request, const std::string& definition)
 {
     const auto equals = definition.find('=');
     if (equals == std::string::npos)
@@ -98,7 +98,7 @@ std::vector<std::string> splitTabs(const std::string& line)
 }
 
 // One batch line into a request; an empty text on success, otherwise what is wrong.
-std::string parseBatchLine(const std::string& line, TCalcData& request)
+std::string parseBatchLine(const std::string& line, EvaluationRequest& request)
 {
     const std::vector<std::string> fields = splitTabs(line);
     if (fields.size() < 5)
@@ -130,7 +130,7 @@ int runBatch()
     for (long number = 1; std::getline(std::cin, line); ++number) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        TCalcData request;
+        EvaluationRequest request;
         const std::string problem = parseBatchLine(line, request);
         if (!problem.empty()) {
             std::printf("error\n");
@@ -152,7 +152,7 @@ int usage(const std::string& problem)
 
 int runSingle(const std::vector<std::string>& args)
 {
-    TCalcData request;
+    EvaluationRequest request;
     std::size_t i = 0;
     for (; i < args.size(); ++i) {
         const std::string& arg = args[i];

@@ -15,10 +15,10 @@ namespace {
     // sanitizer build on a busy machine.
     constexpr double HangGuardSeconds = 60.0;
 
-    TCalcData withFunctions(const std::string& formula,
+    EvaluationRequest withFunctions(const std::string& formula,
         const std::vector<std::pair<std::string, std::string>>& functions, Ext x = 3)
     {
-        TCalcData request;
+        EvaluationRequest request;
         request.formula = formula;
         request.x = x;
         request.a = 3;
@@ -76,7 +76,7 @@ namespace {
     TEST(CallTest, EveryEntryOfANameIsEvaluated)
     {
         setRandomSeed(0);
-        TCalcData request
+        EvaluationRequest request
             = withFunctions("r(x)", { { "r", "random(1000)" }, { "r", "random(1000)" } });
         EXPECT_EQ(Evaluate(request), 31); // the second value of the sequence
         setRandomSeed(0);
@@ -84,7 +84,7 @@ namespace {
 
     TEST(CallTest, ACountAboveTheTableSizeUsesTheTable)
     {
-        TCalcData request = withFunctions("z(x)", { { "z", "7" } });
+        EvaluationRequest request = withFunctions("z(x)", { { "z", "7" } });
         request.funcCount = 1000;
         EXPECT_EQ(Evaluate(request), 7);
         request.funcCount = -5;
@@ -93,14 +93,14 @@ namespace {
 
     TEST(CallTest, PublicCallOtherFunction)
     {
-        const TCalcData request = withFunctions("", { { "f", "x^2" } });
+        const EvaluationRequest request = withFunctions("", { { "f", "x^2" } });
         Ext value = 0;
         EXPECT_TRUE(CallOtherFunction(request, "f", value, 5));
         EXPECT_EQ(value, 25);
         EXPECT_FALSE(CallOtherFunction(request, "g", value, 5));
     }
 
-    double secondsFor(const TCalcData& request, Ext& result)
+    double secondsFor(const EvaluationRequest& request, Ext& result)
     {
         const auto start = std::chrono::steady_clock::now();
         result = Evaluate(request);
@@ -110,7 +110,7 @@ namespace {
     TEST(LimitTest, AMillionOpeningBracketsFailWithoutOverflowingTheStack)
     {
         for (const std::string unit : { "(", "|(", "sin(", "[", "{" }) {
-            TCalcData request;
+            EvaluationRequest request;
             request.formula.reserve(1000000);
             while (request.formula.size() < 1000000)
                 request.formula += unit;
@@ -118,14 +118,14 @@ namespace {
             EXPECT_LT(secondsFor(request, result), HangGuardSeconds) << unit;
             EXPECT_TRUE(std::isfinite(result)) << unit;
         }
-        TCalcData request;
+        EvaluationRequest request;
         request.formula = std::string(1000000, '(');
         EXPECT_EQ(Evaluate(request), NoValue);
     }
 
     TEST(LimitTest, NestingBoundIsAThousandLevels)
     {
-        TCalcData request;
+        EvaluationRequest request;
         request.x = 2;
         request.formula
             = std::string(MaxNestingDepth, '(') + "x" + std::string(MaxNestingDepth, ')');
@@ -155,7 +155,7 @@ namespace {
         std::string formula;
         for (int i = 0; i < 40; ++i)
             formula += "qqqqqqqqqqq(";
-        TCalcData request;
+        EvaluationRequest request;
         request.formula = formula + "1";
         Ext result = 0;
         EXPECT_LT(secondsFor(request, result), HangGuardSeconds);

@@ -20,7 +20,7 @@ namespace {
         return std::memcmp(&a, &b, 10) == 0;
     }
 
-    std::string describe(const TCalcData& request, Ext x)
+    std::string describe(const EvaluationRequest& request, Ext x)
     {
         std::ostringstream out;
         out << std::setprecision(21) << "formula \"" << request.formula << "\" x=" << x
@@ -32,10 +32,10 @@ namespace {
     }
 
     // Compares the three ways for the samples xs; returns the first difference, or "".
-    std::string compare(const TCalcData& base, const std::vector<Ext>& xs)
+    std::string compare(const EvaluationRequest& base, const std::vector<Ext>& xs)
     {
         constexpr std::uint32_t Seed = 12345;
-        TCalcData request = base;
+        EvaluationRequest request = base;
         std::vector<Ext> literal;
         setRandomSeed(Seed);
         for (const Ext x : xs) {
@@ -70,7 +70,7 @@ namespace {
     {
         test::FormulaGenerator generator(20261208);
         for (int i = 0; i < 100000; ++i) {
-            TCalcData request;
+            EvaluationRequest request;
             request.formula = generator.formula();
             request.a = generator.chance(3) ? 3 : -0.5L;
             request.b = generator.chance(5) ? 0 : 0.5L;
@@ -109,7 +109,7 @@ namespace {
             // Functions of functions, whose inner scan the batch leaves out.
             "sqrt(abs(x))", "sqrt(ln(x))", "exp(ln(x))", "sin(cot(x))", "|int(x)|", "(frac(x))^2",
             "ln(sinh(x*1000))", "arctan(sqrt(-x))", "f(abs(x))" };
-        TCalcData request;
+        EvaluationRequest request;
         request.a = 3;
         request.b = 0.5L;
         request.funcCount = 4;
@@ -137,7 +137,7 @@ namespace {
         for (const Ext constant : { Inf, -Inf, NaN, Ext(2) }) {
             for (const char* formula : { "x*a", "a+x", "x/b", "a", "ax^2+b", "sin(ax)", "(x+a)^2",
                      "x^a", "b^x", "|a|+x" }) {
-                TCalcData request;
+                EvaluationRequest request;
                 request.formula = formula;
                 request.a = constant;
                 request.b = constant;
@@ -153,7 +153,7 @@ namespace {
         std::string formula;
         for (int i = 0; i < 40; ++i)
             formula += "+(x+" + std::to_string(i) + ")*sin(x)/(1+|x-" + std::to_string(i) + "|)";
-        TCalcData request;
+        EvaluationRequest request;
         request.formula = formula;
         request.funcCount = 1;
         request.funcNames[0] = "f";
@@ -169,7 +169,7 @@ namespace {
     // A batch longer than one block, and batches of every small size.
     TEST(CompiledFormula, BatchesOfAnySizeMatch)
     {
-        TCalcData request;
+        EvaluationRequest request;
         request.formula = "sqrt(abs(x))exp(-xx/8)+(x+1)^2/(x^2+1)";
         std::vector<Ext> xs;
         for (int i = 0; i < 1000; ++i)
@@ -185,7 +185,7 @@ namespace {
 
     TEST(CompiledFormula, FormulasWhoseWorkCouldReachTheBudgetUseTheLiteralScan)
     {
-        TCalcData request;
+        EvaluationRequest request;
         request.formula = "f(x)";
         request.funcCount = 1;
         request.funcNames[0] = "f";

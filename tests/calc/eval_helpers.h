@@ -10,7 +10,7 @@ namespace velquor::test {
 // The usual setting of the formula tables: x = 2, a = 3, b = 0.5, radians.
 inline Ext eval(const std::string& formula, Ext x = 2, int degreeMode = 0)
 {
-    TCalcData request;
+    EvaluationRequest request;
     request.formula = formula;
     request.x = x;
     request.a = 3;

@@ -100,7 +100,7 @@ namespace {
 
     TEST(ScanTest, NamesOfTwelveLettersAreNeverCalled)
     {
-        TCalcData request;
+        EvaluationRequest request;
         request.a = 3;
         request.x = 2;
         request.funcCount = 2;
@@ -119,10 +119,10 @@ namespace {
 
     TEST(ScanTest, NeverChangesTheRequest)
     {
-        TCalcData request;
+        EvaluationRequest request;
         request.formula = "X+sin(x)";
         request.x = 2;
-        const TCalcData before = request;
+        const EvaluationRequest before = request;
         Evaluate(request);
         EXPECT_EQ(request.formula, before.formula);
         EXPECT_EQ(request.x, before.x);

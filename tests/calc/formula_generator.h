@@ -3,7 +3,7 @@
 // Formulas for differential testing: sentences of the formula language, mutated ones and
 // garbage, with callable tables that call each other. Deterministic for a given seed.
 
-#include "calc/calc_data.h"
+#include "calc/evaluation_request.h"
 
 #include <cstdint>
 #include <limits>
@@ -57,7 +57,7 @@ public:
 
     // A callable table of up to four entries named f, g and h (a name may repeat), calling each
     // other and themselves.
-    void table(TCalcData& request)
+    void table(EvaluationRequest& request)
     {
         static const char* const names[] = { "f", "g", "h", "f" };
         request.funcCount = below(5);

@@ -32,7 +32,7 @@ namespace {
     TEST(FuzzRegressionTest, EndsPromptlyWithAFiniteValue)
     {
         for (const FuzzCase& row : FuzzCases) {
-            TCalcData request;
+            EvaluationRequest request;
             request.x = 2;
             request.a = 3;
             request.b = 0.5L;

@@ -229,9 +229,9 @@ namespace {
     TEST_F(DrawerFixture, RandomNumbersAreDrawnInTheOrderOfTheSamples)
     {
         setRandomSeed(7);
-        TCalcData vertical;
+        EvaluationRequest vertical;
         vertical.formula = "random(100)";
-        TCalcData horizontal;
+        EvaluationRequest horizontal;
         horizontal.formula = "random(8)+sin(x)";
         std::vector<std::string> expected;
         for (int i = 0; i <= 4; ++i) {
@@ -420,7 +420,7 @@ namespace {
 
         GraphEntry drawn;
         drawn.name = "f";
-        TCalcData request = buildRequest(document, drawn);
+        EvaluationRequest request = buildRequest(document, drawn);
         EXPECT_EQ(request.a, 0.5L);
         EXPECT_EQ(request.b, 0.0L);
         EXPECT_EQ(request.degreeMode, 1);
@@ -444,7 +444,7 @@ namespace {
         }
         GraphEntry drawn;
         drawn.name = "f0";
-        const TCalcData request = buildRequest(document, drawn);
+        const EvaluationRequest request = buildRequest(document, drawn);
         EXPECT_EQ(request.funcCount, 50);
         EXPECT_EQ(request.funcNames[0], "f1");
         EXPECT_EQ(request.funcNames[49], "f50");

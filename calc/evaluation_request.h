@@ -11,7 +11,7 @@ namespace velquor {
 inline constexpr int MaxCallableFormulas = 50;
 
 // The evaluation request: one per curve, with x set per sample.
-struct TCalcData
+struct EvaluationRequest
 {
     std::string formula; // UTF-8; scanned byte by byte
     Ext x = 0; // read by the letters x, t and s
