@@ -1,9 +1,12 @@
 // velquor-eval: the value of a formula for given x, a and b, printed so that the 80-bit
-// value round-trips. The batch form reads one request per line from standard input.
+// value round-trips. The batch form reads one request per line from standard input; the
+// analysis forms print the zeros or the extrema of y = FORMULA between two x.
 
+#include "calc/curve_analysis.h"
 #include "calc/evaluate.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -14,23 +17,32 @@
 
 namespace {
 
-using velquor::Ext;
 using velquor::EvaluationRequest;
+using velquor::Ext;
 
 constexpr int UsageError = 2;
 
 constexpr const char* HelpText = R"(Usage:
   velquor-eval [-a A] [-b B] [--degree] [--func NAME=FORMULA]... [--] FORMULA [X...]
+  velquor-eval [-a A] [-b B] [--degree] [--func NAME=FORMULA]... --roots FROM TO FORMULA
+  velquor-eval [-a A] [-b B] [--degree] [--func NAME=FORMULA]... --extrema FROM TO FORMULA
   velquor-eval --batch
 
 Prints the value of FORMULA for each X (default 0), one line each, with %.21Lg;
 a formula without value prints 999999.
+
+--roots prints the x of every zero of y = FORMULA from FROM to TO, --extrema the x of
+every local minimum and maximum, ascending, one %.21Lg value per line (nothing when there
+is none). The range is scanned at 10000 equal steps for sign changes, each refined to
+the last bit; a sign change across a jump of TO - FROM or more (a pole) is no zero.
 
   -a A, -b B            the constants a and b (default 0)
   --degree              sin, cos and tan take degrees
   --func NAME=FORMULA   a function graph that the formula can call by NAME
                         (repeatable; the first 50 are used)
   --                    ends the options (for a formula that starts with "-a" or "-b")
+  --roots FROM TO       the zeros of FORMULA between FROM and TO (FROM < TO)
+  --extrema FROM TO     the local minima and maxima of FORMULA between FROM and TO
   --batch               reads lines FORMULA<TAB>X<TAB>A<TAB>B<TAB>DEGREE[<TAB>NAME=FORMULA]...
                         and prints one line each; a malformed line prints "error",
                         a message on standard error, and the exit status becomes 2
@@ -150,9 +162,31 @@ int usage(const std::string& problem)
     return UsageError;
 }
 
+// The samples between FROM and TO that the analysis forms scan.
+constexpr int AnalysisSteps = 10000;
+
+enum class Analysis { None, Roots, Extrema };
+
+int printAnalysis(Analysis analysis, const EvaluationRequest& request, Ext from, Ext to)
+{
+    const velquor::AnalysisScan scan = velquor::UniformScan(from, to, AnalysisSteps);
+    velquor::SampledFormula formula(request, scan.xs);
+    if (analysis == Analysis::Roots) {
+        for (const velquor::CurvePoint& root : velquor::FindRoots(formula, scan))
+            printValue(root.x);
+    } else {
+        for (const velquor::Extremum& extremum : velquor::FindExtrema(formula, scan))
+            printValue(extremum.x);
+    }
+    return 0;
+}
+
 int runSingle(const std::vector<std::string>& args)
 {
     EvaluationRequest request;
+    Analysis analysis = Analysis::None;
+    Ext from = 0;
+    Ext to = 0;
     std::size_t i = 0;
     for (; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -171,8 +205,25 @@ int runSingle(const std::vector<std::string>& args)
         } else if (arg == "--func" && hasValue) {
             if (!addFunction(request, args[++i]))
                 return usage("a function must be written NAME=FORMULA: " + args[i]);
+        } else if ((arg == "--roots" || arg == "--extrema") && i + 2 < args.size()) {
+            if (analysis != Analysis::None)
+                return usage("--roots and --extrema are given once");
+            analysis = arg == "--roots" ? Analysis::Roots : Analysis::Extrema;
+            const auto first = parseDecimal(args[++i]);
+            if (!first)
+                return usage("not a decimal number: " + args[i]);
+            const auto last = parseDecimal(args[++i]);
+            if (!last)
+                return usage("not a decimal number: " + args[i]);
+            from = *first;
+            to = *last;
+            if (!(std::isfinite(from) && std::isfinite(to) && std::isfinite(to - from)
+                    && from < to))
+                return usage("the range must run from a smaller to a larger finite number");
         } else if (arg == "-a" || arg == "-b" || arg == "--func") {
             return usage("missing value after " + arg);
+        } else if (arg == "--roots" || arg == "--extrema") {
+            return usage("missing FROM, TO or FORMULA after " + arg);
         } else {
             break; // the formula (it may begin with "-", as in -x^2)
         }
@@ -180,6 +231,11 @@ int runSingle(const std::vector<std::string>& args)
     if (i >= args.size())
         return usage("missing FORMULA");
     request.formula = args[i++];
+    if (analysis != Analysis::None) {
+        if (i < args.size())
+            return usage("no X after the formula of --roots or --extrema: " + args[i]);
+        return printAnalysis(analysis, request, from, to);
+    }
     std::vector<Ext> xs;
     for (; i < args.size(); ++i) {
         const auto x = parseDecimal(args[i]);

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "calc/compiled_formula.h"
+#include "calc/evaluation_request.h"
+#include "calc/ext.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace velquor {
+
+// Zeros, local extrema and crossings of curves y = f(x), found from a scan of samples and
+// refined in the extended format.
+//
+// Method. The samples are scanned for sign changes: of f for zeros, of f - g for crossings, of
+// the difference quotient between neighbouring samples for extrema. Each bracket of two
+// neighbouring samples with values of opposite sign is then narrowed by a safeguarded
+// regula falsi (an interpolation step, and a bisection of the bracket's bit patterns whenever
+// that step did not halve the bracket) until its ends are neighbouring extended numbers; an
+// extremum is the zero of a sixth-order central difference quotient found the same way.
+//
+// What is not a zero: a sample without value (NoValue) never ends a bracket, and a bracket in
+// which the solver meets a point without value is dropped. A sign change whose refined bracket
+// still spans a jump of at least the scan's jump limit is a pole (tan x at pi/2), not a zero;
+// a jump below the limit (a step of int(x) - 0.5) is a crossing, as the drawn curve shows it.
+//
+// What it can miss: two zeros closer together than two samples (no sign change between the
+// samples: a double zero that touches the axis without crossing, such as (x - 0.5)^2, appears
+// only as an extremum, unless a sample lands on it exactly); an extremum whose neighbouring
+// samples differ by the jump limit or more (the curve is broken there, as it is drawn); a run of
+// samples that are all exactly zero (the curve lies on the axis: no single zero). Features of a
+// curve that oscillates faster than the samples are found at the samples' aliases.
+
+// A point in plot units.
+struct CurvePoint
+{
+    Ext x = 0;
+    Ext y = 0;
+};
+
+struct Extremum
+{
+    Ext x = 0;
+    Ext y = 0;
+    bool maximum = false; // false: a local minimum
+};
+
+// Where the analysis looks, in plot units.
+struct AnalysisScan
+{
+    std::vector<Ext> xs; // the samples, ascending
+    // A change of value of at least this much between the two ends of a bracket is a jump:
+    // the curve is broken there (a pole). Infinity accepts every jump.
+    Ext jumpLimit = 0;
+    // The step of the difference quotient that locates extrema; small against the samples'
+    // spacing, large against the rounding of the values.
+    Ext derivativeStep = 0;
+};
+
+// The scan of count + 1 equally spaced samples from `from` to `to`, with the jump limit
+// to - from (as in a square view) and a derivative step of 1/16 of the spacing.
+AnalysisScan UniformScan(Ext from, Ext to, int count);
+
+// One formula, compiled once, with its values at the scan's samples. Evaluating advances the
+// seed of "random"; callers that must not disturb the drawn sequence keep it themselves.
+class SampledFormula
+{
+public:
+    SampledFormula(const EvaluationRequest& request, const std::vector<Ext>& xs);
+
+    // The value at x, as the drawers compute it (NoValue for a point without value).
+    Ext valueAt(Ext x) { return m_formula.evaluate(x); }
+    // The values at the scan's samples, in order.
+    const std::vector<Ext>& values() const { return m_values; }
+
+private:
+    CompiledFormula m_formula;
+    std::vector<Ext> m_values;
+};
+
+// The zeros of f on the scan, ascending; y is f's value at the refined x.
+// A formula without value everywhere gives an empty list.
+std::vector<CurvePoint> FindRoots(SampledFormula& f, const AnalysisScan& scan);
+
+// The local minima and maxima of f on the scan, ascending. An extremum at a sample where the
+// difference quotient cannot be taken (a point without value within the quotient's reach)
+// is reported at that sample.
+std::vector<Extremum> FindExtrema(SampledFormula& f, const AnalysisScan& scan);
+
+// The points where f and g cross on the scan (both sampled at the same xs), ascending; y is f's
+// value there. A jump of either curve is not a crossing.
+std::vector<CurvePoint> FindIntersections(
+    SampledFormula& f, SampledFormula& g, const AnalysisScan& scan);
+
+} // namespace velquor
