@@ -4,6 +4,7 @@
 #include "document/document.h"
 #include "render/curve_drawers.h"
 #include "render/curve_samples.h"
+#include "render/parameter_range.h"
 #include "render/view_transform.h"
 
 #include <algorithm>
@@ -13,38 +14,28 @@
 #include <optional>
 
 namespace velquor {
+
+std::optional<ParameterRange> readParameterRange(const GraphEntry& entry, char decimalPoint)
+{
+    const Ext from = StrToFloat(entry.rangeFrom, decimalPoint);
+    const Ext to = StrToFloat(entry.rangeTo, decimalPoint);
+    const Ext span = to - from;
+    if (span < 0)
+        return std::nullopt;
+    if (entry.divisions == 0)
+        throwDivisionByZero();
+    if (!std::isfinite(span))
+        throw Error("Floating point overflow");
+    ParameterRange range;
+    range.from = from;
+    range.step = span / Ext(entry.divisions);
+    range.count = entry.divisions < 0 ? 0 : std::int64_t(entry.divisions) + 1;
+    return range;
+}
+
 namespace {
 
     constexpr std::int32_t BandLimit = 3000;
-
-    // The samples p_i = from + i * step, i = 0 .. count - 1, of a parameter or polar curve.
-    struct ParameterRange
-    {
-        Ext from = 0;
-        Ext step = 0;
-        std::int64_t count = 0;
-
-        Ext at(std::int64_t index) const { return from + Ext(index) * step; }
-    };
-
-    // Nothing when the range ends before it starts (the curve is not drawn).
-    std::optional<ParameterRange> readRange(const DrawContext& context, const GraphEntry& entry)
-    {
-        const Ext from = StrToFloat(entry.rangeFrom, context.decimalPoint);
-        const Ext to = StrToFloat(entry.rangeTo, context.decimalPoint);
-        const Ext span = to - from;
-        if (span < 0)
-            return std::nullopt;
-        if (entry.divisions == 0)
-            throwDivisionByZero();
-        if (!std::isfinite(span))
-            throw Error("Floating point overflow");
-        ParameterRange range;
-        range.from = from;
-        range.step = span / Ext(entry.divisions);
-        range.count = entry.divisions < 0 ? 0 : std::int64_t(entry.divisions) + 1;
-        return range;
-    }
 
     struct Point
     {
@@ -96,7 +87,7 @@ void DrawParameterCurve(const DrawContext& context, const GraphEntry& entry)
     horizontalRequest.formula = entry.formula2;
     const Ext ratio = readRatio(context);
     const Ext zoom = document.Zoom;
-    const auto range = readRange(context, entry);
+    const auto range = readParameterRange(entry, context.decimalPoint);
     if (!range)
         return;
 
@@ -139,7 +130,7 @@ void DrawPolarCurve(const DrawContext& context, const GraphEntry& entry)
     request.formula = entry.formula1;
     const Ext ratio = readRatio(context);
     const Ext zoom = document.Zoom;
-    const auto range = readRange(context, entry);
+    const auto range = readParameterRange(entry, context.decimalPoint);
     if (!range)
         return;
 
