@@ -9,6 +9,7 @@
 #include "calc/evaluate.h"
 #include "document/document.h"
 #include "platform/qimage_surface.h"
+#include "reference_document.h"
 #include "render/draw_context.h"
 #include "render/plot_view.h"
 
@@ -41,52 +42,6 @@ void ensureApplication()
     new QGuiApplication(argc, argv);
 }
 
-GraphEntry entry(GraphKind kind, std::string formula1, std::string formula2, int divisions,
-    std::string from, std::string to, int index)
-{
-    GraphEntry e;
-    e.name = "curve " + std::to_string(index);
-    e.visible = -1;
-    e.kind = static_cast<std::int32_t>(kind);
-    e.color = 0x00FFFFFF & (0x3F7FBF * (index + 1));
-    e.width = 1 + index % 2;
-    e.formula1 = std::move(formula1);
-    e.formula2 = std::move(formula2);
-    e.divisions = divisions;
-    e.rangeFrom = std::move(from);
-    e.rangeTo = std::move(to);
-    return e;
-}
-
-// Grid on; 20 function graphs (the eight benchmark formulas and variants of them), five
-// parameter curves of 360 divisions and five polar curves of 720, at zoom 40 about the centre.
-std::unique_ptr<Document> referenceDocument()
-{
-    auto document = std::make_unique<Document>();
-    document->initialiseView(Width, Height);
-    document->Zoom = 40;
-    document->setText(Setting::ValA, "2");
-    document->setText(Setting::ValB, "1.5");
-    const std::vector<std::string> formulas = { "sin(x)", "2x^2+3x-5", "x^3-2x",
-        "sin(x)cos(3x)+x/5", "sqrt(abs(x))exp(-xx/8)", "tan(x)", "a sin(bx)", "(x+1)^2/(x^2+1)" };
-    int index = 0;
-    for (const std::string& f : formulas)
-        document->appendEntry(entry(GraphKind::Function, f, "", 0, "", "", index++));
-    for (const std::string& f : formulas)
-        document->appendEntry(
-            entry(GraphKind::Function, "(" + f + ")/2+1", "", 0, "", "", index++));
-    for (int i = 0; i < 4; ++i)
-        document->appendEntry(entry(
-            GraphKind::Function, "-(" + formulas[std::size_t(i)] + ")", "", 0, "", "", index++));
-    for (int k = 1; k <= 5; ++k)
-        document->appendEntry(entry(GraphKind::Parametric, "3sin(" + std::to_string(k) + "t)",
-            "4cos(" + std::to_string(k + 1) + "t)", 360, "0", "6.2832", index++));
-    for (int k = 2; k <= 6; ++k)
-        document->appendEntry(entry(
-            GraphKind::Polar, "5cos(" + std::to_string(k) + "s)", "", 720, "0", "6.2832", index++));
-    return document;
-}
-
 // A surface of the same size that draws nothing.
 class NullSurface final : public Surface, public Canvas
 {
@@ -108,7 +63,7 @@ public:
 
 void redraw(benchmark::State& state, Surface& surface, int settleTicks)
 {
-    auto document = referenceDocument();
+    auto document = referenceDocument(Width, Height);
     PlotView view(*document, surface);
     for (auto _ : state) {
         view.settleTicks = settleTicks; // nonzero selects the coarse step of 20 pixels
@@ -133,7 +88,7 @@ void redrawOnNothing(benchmark::State& state)
 // formulas of a parameter curve and the one of a polar curve at each of divisions + 1 values.
 void evaluateOnly(benchmark::State& state)
 {
-    auto document = referenceDocument();
+    auto document = referenceDocument(Width, Height);
     const int step = state.range(0) != 0 ? MovingStep : 1;
     const Ext zoom = document->Zoom;
     for (auto _ : state) {
@@ -185,7 +140,7 @@ template <typename Visit> void forEachSample(const Document& document, int step,
 // The compiled formulas on the drawers' samples, in runs as the drawers evaluate them.
 void evaluateCompiled(benchmark::State& state)
 {
-    auto document = referenceDocument();
+    auto document = referenceDocument(Width, Height);
     const int step = state.range(0) != 0 ? MovingStep : 1;
     std::vector<std::vector<Ext>> samples(std::size_t(document->graphCount()));
     forEachSample(
@@ -253,7 +208,7 @@ std::vector<std::function<void(Ext)>> nativeCurves()
 
 void evaluateNative(benchmark::State& state)
 {
-    auto document = referenceDocument();
+    auto document = referenceDocument(Width, Height);
     const int step = state.range(0) != 0 ? MovingStep : 1;
     const auto curves = nativeCurves();
     for (auto _ : state)
@@ -338,7 +293,7 @@ private:
 void rasterizeOnly(benchmark::State& state)
 {
     ensureApplication();
-    auto document = referenceDocument();
+    auto document = referenceDocument(Width, Height);
     CapturingSurface capture;
     PlotView view(*document, capture);
     view.settleTicks = int(state.range(0));

@@ -58,7 +58,8 @@ ValueTableTexts DefaultValueTableTexts(
         texts.end = entry.rangeTo;
         if (!TryStrToFloat(entry.rangeFrom, from, decimalPoint)
             || !TryStrToFloat(entry.rangeTo, to, decimalPoint)) {
-            texts.step = "1";
+            // The step as a value, not a literal: GCC 12 at -O3 warns falsely on the literal.
+            texts.step = FormatNumber(1, decimalPoint);
             return texts;
         }
     }
@@ -66,7 +67,7 @@ ValueTableTexts DefaultValueTableTexts(
     if (span > 0 && std::isfinite(span))
         texts.step = FormatNumber(span / (DefaultRows - 1), decimalPoint);
     else
-        texts.step = "1";
+        texts.step = FormatNumber(1, decimalPoint);
     return texts;
 }
 
