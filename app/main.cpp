@@ -1,6 +1,6 @@
 // Velquor: start-up. The application object, the main window (which creates the
 // graph-settings dialog and the print page), then the event loop until the window closes.
-#include "ui/main_form.h"
+#include "ui/main_window.h"
 #include "ui/qt_dialog_service.h"
 #include "ui/velquor_application.h"
 
@@ -12,8 +12,8 @@ int main(int argc, char** argv)
 
     QStringList arguments = app.arguments();
     arguments.removeFirst();
-    velquor::TMainForm form(dialogs, arguments);
-    dialogs.setParent(&form);
-    form.showAtStartup();
+    velquor::MainWindow window(dialogs, arguments);
+    dialogs.setParent(&window);
+    window.showAtStartup();
     return app.exec();
 }

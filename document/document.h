@@ -18,24 +18,25 @@ inline constexpr std::string_view UnnamedEntryName = "名前未設定";
 // Refusal of an append beyond the last slot.
 inline constexpr std::string_view TableFullMessage = "グラフは100個までしか登録できません";
 
-// The document settings, each held exactly as its control shows it.
+// The document settings, each held exactly as its control shows it and named after its key
+// in the document file.
 enum class Setting {
-    Accuracy, // "[Accuracy]", text of EditAccuracy
-    TempAccuracy, // "[TempAccuracy]", text of EditTempAccuracy
+    Accuracy, // "[Accuracy]", curve accuracy text
+    TempAccuracy, // "[TempAccuracy]", accuracy text while the plot moves
     CheckScale, // "[CheckScale]", grid switch
     Interval, // "[Interval]", vertical grid interval text
     Interval2, // "[Interval2]", horizontal grid interval text
     BackgroundColor, // "[BackgroundColor]"
-    Ratio, // "[ratio]", text of Edit1
+    Ratio, // "[ratio]", aspect ratio text
     MainLineColor, // "[MainLineColor]"
     MainLineWidth, // "[MainLineWidth]", text of the spin edit
-    ValA, // "[A]", text of val_a
-    ValB, // "[B]", text of val_b
+    ValA, // "[A]", text of the a box
+    ValB, // "[B]", text of the b box
     AInterval, // "[AInterval]", step text of a
     BInterval, // "[BInterval]", step text of b
-    Animate, // "[Animate]", text of aniedit
-    CheckDegree, // "[CheckDegree]", degree mode (CheckBox1)
-    OtherFunction, // "[OtherFunction]", check mark of N23
+    Animate, // "[Animate]", animation frame count text
+    CheckDegree, // "[CheckDegree]", degree mode
+    OtherFunction, // "[OtherFunction]", the function calls switch
 };
 
 struct DocumentSettings

@@ -35,8 +35,8 @@ std::vector<std::string> decodeGdtLines(std::string_view bytes);
 // Reads the file at path into the document, as Open does.
 // Before anything changes, a path that is not a readable regular file of at most 64 MiB is
 // refused with Error("ﾌｧｲﾙ %s は開けません").
-// Then the file name becomes path, the steps of a and b "1", aniedit "40", the table is
-// emptied, the settings are applied in file order through the document's setters (so their
+// Then the file name becomes path, the steps of a and b "1", the animation frame count "40", the
+// table is emptied, the settings are applied in file order through the document's setters (so their
 // hooks run, the degree question included), and the announced entries are appended.
 // A value that must be an integer and is not throws Error("'%s' は整数ではありません") at once:
 // what was applied stays, entries whose blocks were read completely stay, the entry whose

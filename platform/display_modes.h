@@ -66,7 +66,7 @@ struct SurfaceOptions
     bool operator==(const SurfaceOptions&) const = default;
 };
 
-// What full screen asks of the drawing surface component (DXDraw1): finalise, initialise at
+// What full screen asks of the drawing surface component: finalise, initialise at
 // the options and display settings in force, the mode list and the settings themselves.
 class SurfaceComponent
 {
@@ -83,7 +83,7 @@ public:
     virtual DisplaySettings& displaySettings() = 0;
     // The listed modes, read once when first asked for.
     virtual const std::vector<DisplayMode>& displayModes() = 0;
-    // DXDraw1Initialize: raised after every successful initialisation.
+    // Raised after every successful initialisation (full screen refills its mode menu then).
     void setOnInitialize(std::function<void()> handler) { m_onInitialize = std::move(handler); }
 
 protected:

@@ -12,8 +12,8 @@ namespace velquor {
 namespace {
 
     constexpr std::int32_t SettleRedrawTicks = 30;
-    constexpr std::int32_t TrackBarMinimum = 1;
-    constexpr std::int32_t TrackBarMaximum = 500;
+    constexpr std::int32_t ZoomSliderMinimum = 1;
+    constexpr std::int32_t ZoomSliderMaximum = 500;
     constexpr int AnimatedMoveSteps = 10;
 
     // Sets a flag for the duration of a scope and clears it on every way out, errors included.
@@ -46,8 +46,9 @@ void PlotView::RedrawPlot()
 {
     if (suppressRedraw != 0)
         return;
-    if (m_hooks.setTrackBarPosition)
-        m_hooks.setTrackBarPosition(std::clamp(m_document.Zoom, TrackBarMinimum, TrackBarMaximum));
+    if (m_hooks.setZoomSliderPosition)
+        m_hooks.setZoomSliderPosition(
+            std::clamp(m_document.Zoom, ZoomSliderMinimum, ZoomSliderMaximum));
     if (m_hooks.setZoomText)
         m_hooks.setZoomText(std::to_string(m_document.Zoom) + " %");
     if (m_hooks.setBusyLamp)
@@ -158,9 +159,9 @@ void PlotView::mouseUp()
     dragging = 0;
 }
 
-void PlotView::TrackBar1Change(int position)
+void PlotView::setZoom(int zoom)
 {
-    m_document.Zoom = position;
+    m_document.Zoom = zoom;
     settleTicks = 1;
     RedrawPlot();
 }

@@ -14,7 +14,7 @@ class Document;
 // What the redraw cycle shows outside the plot; the main window fills these in.
 struct PlotHooks
 {
-    std::function<void(int position)> setTrackBarPosition; // without running TrackBar1Change
+    std::function<void(int position)> setZoomSliderPosition; // without running setZoom
     std::function<void(const std::string& text)> setZoomText; // "25 %"
     std::function<void(bool busy)> setBusyLamp; // red while drawing, black at rest; repaint now
     std::function<int()> heldKeys; // the keyboard poller (a KeySet), polled in full screen
@@ -35,23 +35,23 @@ public:
     // A curve that fails is hidden, with the message at (0, 0) presented at once.
     void RedrawPlot();
 
-    // FormCreate's part for the view: settle counter 0, Zoom 25, the origin at the centre of
+    // A new document's view: settle counter 0, Zoom 25, the origin at the centre of
     // the surface, the table emptied. Draws nothing.
     void initialiseView();
 
-    // DXTimer1Timer: the 10 ms tick (settle counter, full-screen keys).
+    // The 10 ms tick (settle counter, full-screen keys).
     void tick();
 
     void mouseDown(int x, int y); // any button
     // leftOnly: the left button is the only one down and no Shift, Ctrl or Alt is held.
     void mouseMove(int x, int y, bool leftOnly);
     void mouseUp(); // any button
-    void TrackBar1Change(int position);
-    void backToOrigin(); // ToolButton1Click
-    void resized(); // FormResize, end of a splitter drag sets the counter too
-    void restoreSurface(); // DXDraw1RestoreSurface
-    void animate(); // N7Click: one progressive redraw
-    void toggleTraceMode(); // N10Click: no redraw
+    void setZoom(int zoom); // the zoom slider moved (or the wheel): settle, redraw
+    void backToOrigin();
+    void resized(); // the plot was resized; the end of a splitter drag sets the counter too
+    void restoreSurface(); // the surface was lost and is back: redraw
+    void animate(); // one progressive redraw
+    void toggleTraceMode(); // no redraw
     bool traceMode() const { return m_traceMode; }
     // Restoring a stored position: ten animated steps (each sets the settle counter to 1 and
     // redraws), or one jump with a single redraw when !animated.

@@ -142,28 +142,28 @@ ConstantsPanel::ConstantsPanel(Document& document, DialogService& dialogs, QWidg
     , m_document(document)
     , m_dialogs(dialogs)
 {
-    setObjectName(QStringLiteral("Panel11"));
+    setObjectName(QStringLiteral("constantsPanel"));
     // 152 x 64 as designed; the width follows the left panel when the splitter moves it.
     resize(152, 64);
     setMinimumHeight(64);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    buildRow(0, QStringLiteral("  aの値 "), val_a, 39, UpDown1, stepButtonA);
-    buildRow(1, QStringLiteral("  bの値 "), val_b, 40, UpDown2, stepButtonB);
-    val_a->setObjectName(QStringLiteral("val_a"));
-    val_b->setObjectName(QStringLiteral("val_b"));
-    UpDown1->setObjectName(QStringLiteral("UpDown1"));
-    UpDown2->setObjectName(QStringLiteral("UpDown2"));
+    buildRow(0, QStringLiteral("  aの値 "), m_aEdit, 39, m_aUpDown, m_aStepButton);
+    buildRow(1, QStringLiteral("  bの値 "), m_bEdit, 40, m_bUpDown, m_bStepButton);
+    m_aEdit->setObjectName(QStringLiteral("aEdit"));
+    m_bEdit->setObjectName(QStringLiteral("bEdit"));
+    m_aUpDown->setObjectName(QStringLiteral("aUpDown"));
+    m_bUpDown->setObjectName(QStringLiteral("bUpDown"));
 
-    connect(val_a, &QLineEdit::textEdited, this,
-        [this](const QString& text) { runHandler(this, [&] { val_aChange(text); }); });
-    connect(val_b, &QLineEdit::textEdited, this,
-        [this](const QString& text) { runHandler(this, [&] { val_bChange(text); }); });
-    connect(UpDown1, &UpDownControl::clicked, this, &ConstantsPanel::UpDown1Click);
-    connect(UpDown2, &UpDownControl::clicked, this, &ConstantsPanel::UpDown2Click);
-    connect(stepButtonA, &QToolButton::clicked, this,
-        [this] { runHandler(this, [this] { setStepAClick(); }); });
-    connect(stepButtonB, &QToolButton::clicked, this,
-        [this] { runHandler(this, [this] { setStepBClick(); }); });
+    connect(m_aEdit, &QLineEdit::textEdited, this,
+        [this](const QString& text) { runHandler(this, [&] { aEdited(text); }); });
+    connect(m_bEdit, &QLineEdit::textEdited, this,
+        [this](const QString& text) { runHandler(this, [&] { bEdited(text); }); });
+    connect(m_aUpDown, &UpDownControl::clicked, this, &ConstantsPanel::stepA);
+    connect(m_bUpDown, &UpDownControl::clicked, this, &ConstantsPanel::stepB);
+    connect(m_aStepButton, &QToolButton::clicked, this,
+        [this] { runHandler(this, [this] { askStepA(); }); });
+    connect(m_bStepButton, &QToolButton::clicked, this,
+        [this] { runHandler(this, [this] { askStepB(); }); });
     syncFromDocument(Setting::ValA);
     syncFromDocument(Setting::ValB);
 }
@@ -205,7 +205,7 @@ void ConstantsPanel::paintEvent(QPaintEvent* event)
 
 void ConstantsPanel::syncFromDocument(Setting which)
 {
-    QLineEdit* edit = which == Setting::ValA ? val_a : which == Setting::ValB ? val_b : nullptr;
+    QLineEdit* edit = which == Setting::ValA ? m_aEdit : which == Setting::ValB ? m_bEdit : nullptr;
     if (!edit)
         return;
     const QString text = QString::fromStdString(constantText(m_document.settings(), which));
@@ -215,22 +215,22 @@ void ConstantsPanel::syncFromDocument(Setting which)
         edit->setText(text);
 }
 
-void ConstantsPanel::val_aChange(const QString& text)
+void ConstantsPanel::aEdited(const QString& text)
 {
     m_document.setText(Setting::ValA, text.toStdString());
 }
 
-void ConstantsPanel::val_bChange(const QString& text)
+void ConstantsPanel::bEdited(const QString& text)
 {
     m_document.setText(Setting::ValB, text.toStdString());
 }
 
-void ConstantsPanel::UpDown1Click(UpDownButton button)
+void ConstantsPanel::stepA(UpDownButton button)
 {
     step(Setting::ValA, Setting::AInterval, button);
 }
 
-void ConstantsPanel::UpDown2Click(UpDownButton button)
+void ConstantsPanel::stepB(UpDownButton button)
 {
     step(Setting::ValB, Setting::BInterval, button);
 }
@@ -251,12 +251,12 @@ void ConstantsPanel::step(Setting value, Setting stepText, UpDownButton button)
     syncFromDocument(value);
 }
 
-void ConstantsPanel::setStepAClick()
+void ConstantsPanel::askStepA()
 {
     setStep(Setting::AInterval, QStringLiteral("定数Aの刻み値を設定してください。"));
 }
 
-void ConstantsPanel::setStepBClick()
+void ConstantsPanel::askStepB()
 {
     setStep(Setting::BInterval, QStringLiteral("定数Bの刻み値を設定してください。"));
 }

@@ -70,9 +70,9 @@ private:
     QBasicTimer m_repeat;
 };
 
-// The constants panel `Panel11`: the values of a and b (`val_a`, `val_b`), their up-downs
-// and the buttons that set their steps. Values and steps live in the document; this panel
-// shows the values and edits them. Redrawing on a change is the document hook's business.
+// The constants panel: the values of a and b, their up-downs and the buttons that set their
+// steps. Values and steps live in the document; this panel shows the values and edits them.
+// Redrawing on a change is the document hook's business.
 class ConstantsPanel : public QFrame
 {
     Q_OBJECT
@@ -83,26 +83,26 @@ public:
     // other settings are ignored.
     void syncFromDocument(Setting which);
     // New: the counter of a goes back to 0 (the counter of b is kept).
-    void resetCounterA() { UpDown1->setPosition(0); }
+    void resetCounterA() { m_aUpDown->setPosition(0); }
 
     // A press of an arrow that moved the counter: value -/+ step in 80-bit precision, written
     // back in the 15-digit number format. Throws Error (value's error first) and leaves the
     // value unchanged when the value or step text is not a decimal number.
-    void UpDown1Click(UpDownButton button);
-    void UpDown2Click(UpDownButton button);
+    void stepA(UpDownButton button);
+    void stepB(UpDownButton button);
     // The step buttons: the step dialog; OK stores the text as typed. Nothing is redrawn.
-    void setStepAClick();
-    void setStepBClick();
-    // The user's edit of val_a / val_b (also the entry point for tests).
-    void val_aChange(const QString& text);
-    void val_bChange(const QString& text);
+    void askStepA();
+    void askStepB();
+    // The user's edit of the a / b box (also the entry point for tests).
+    void aEdited(const QString& text);
+    void bEdited(const QString& text);
 
-    QLineEdit* val_a = nullptr;
-    QLineEdit* val_b = nullptr;
-    UpDownControl* UpDown1 = nullptr;
-    UpDownControl* UpDown2 = nullptr;
-    QToolButton* stepButtonA = nullptr;
-    QToolButton* stepButtonB = nullptr;
+    QLineEdit* m_aEdit = nullptr;
+    QLineEdit* m_bEdit = nullptr;
+    UpDownControl* m_aUpDown = nullptr;
+    UpDownControl* m_bUpDown = nullptr;
+    QToolButton* m_aStepButton = nullptr;
+    QToolButton* m_bStepButton = nullptr;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

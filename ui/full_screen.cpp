@@ -25,15 +25,15 @@ FullScreen::FullScreen(
     // After leaving, the surfaces live in system memory (the window's resource set plus that).
     m_windowedOptions.systemMemory = true;
     m_windowedOptions.exclusiveFullScreen = false;
-    m_surface.setOnInitialize([this] { DXDraw1Initialize(); });
+    m_surface.setOnInitialize([this] { fillDisplayModesMenu(); });
 }
 
 bool FullScreen::isFullScreen() const
 {
-    return m_parts.N12->isChecked();
+    return m_parts.fullScreenAction->isChecked();
 }
 
-void FullScreen::N12Click()
+void FullScreen::toggleFullScreen()
 {
     if (isFullScreen())
         leave();
@@ -43,7 +43,7 @@ void FullScreen::N12Click()
 
 void FullScreen::enter()
 {
-    m_parts.N12->setChecked(true);
+    m_parts.fullScreenAction->setChecked(true);
     m_surface.finalize();
     *m_plot.suppressRedraw = 1;
     *m_plot.fullScreen = -1;
@@ -59,7 +59,7 @@ void FullScreen::enter()
 
 void FullScreen::leave()
 {
-    m_parts.N12->setChecked(false);
+    m_parts.fullScreenAction->setChecked(false);
     m_surface.finalize();
     *m_plot.suppressRedraw = 1;
     *m_plot.fullScreen = 0;
@@ -90,17 +90,17 @@ void FullScreen::showPanels(bool show)
     // Leaving shows every panel, also those hidden through "表示"; the check marks of the
     // "表示" items are not touched, so they may disagree until the user chooses one.
     if (show)
-        m_parts.Splitter2->show();
-    m_parts.Show2->setVisible(show);
-    for (QWidget* panel : { m_parts.Panel12, m_parts.Panel9 })
+        m_parts.splitter->show();
+    m_parts.viewMenuAction->setVisible(show);
+    for (QWidget* panel : { m_parts.toolbar, m_parts.leftPanel })
         panel->setVisible(show);
     if (show) {
-        m_parts.Panel1->show();
-        m_parts.Panel4->show();
+        m_parts.statusBar->show();
+        m_parts.statusBarSpacer->show();
         return;
     }
-    m_parts.Help1->setEnabled(false);
-    for (QWidget* part : { m_parts.Splitter2, m_parts.Panel4, m_parts.Panel1 })
+    m_parts.helpMenuAction->setEnabled(false);
+    for (QWidget* part : { m_parts.splitter, m_parts.statusBarSpacer, m_parts.statusBar })
         part->hide();
 }
 
@@ -113,13 +113,13 @@ void FullScreen::setFrameless(bool frameless)
     if (visible)
         window->show();
     if (!frameless)
-        m_parts.Help1->setEnabled(true);
-    m_parts.Bevel7->setVisible(!frameless);
+        m_parts.helpMenuAction->setEnabled(true);
+    m_parts.menuRule->setVisible(!frameless);
 }
 
-void FullScreen::DXDraw1Initialize()
+void FullScreen::fillDisplayModesMenu()
 {
-    QMenu* menu = m_parts.ModesMenu;
+    QMenu* menu = m_parts.displayModesMenu;
     const QList<QAction*> old = menu->actions();
     for (QAction* item : old) {
         // The clicked item may be the one being replaced: it goes once its signal returns.
@@ -130,9 +130,9 @@ void FullScreen::DXDraw1Initialize()
         auto* item = new QAction(modeCaption(mode), menu);
         connect(item, &QAction::triggered, this, [this, item] {
             if (!m_errorHandler)
-                return ModeItemClick(item);
+                return selectDisplayMode(item);
             try {
-                ModeItemClick(item);
+                selectDisplayMode(item);
             } catch (const Error& error) {
                 m_errorHandler(error.what());
             }
@@ -141,7 +141,7 @@ void FullScreen::DXDraw1Initialize()
     }
 }
 
-void FullScreen::ModeItemClick(QAction* item)
+void FullScreen::selectDisplayMode(QAction* item)
 {
     if (!isFullScreen())
         return;

@@ -19,16 +19,16 @@ class PlotView;
 struct FullScreenParts
 {
     QWidget* window = nullptr; // the main window
-    QAction* N12 = nullptr; // "全画面表示", checkable
-    QAction* Show2 = nullptr; // the menu "表示" (its menu action)
-    QAction* Help1 = nullptr; // the menu "ﾍﾙﾌﾟ(&H)" (its menu action)
-    QMenu* ModesMenu = nullptr; // "解像度"
-    QWidget* Panel12 = nullptr; // toolbar
-    QWidget* Panel9 = nullptr; // left panel
-    QWidget* Splitter2 = nullptr;
-    QWidget* Panel4 = nullptr; // spacer
-    QWidget* Panel1 = nullptr; // status bar
-    QWidget* Bevel7 = nullptr; // rule under the menu
+    QAction* fullScreenAction = nullptr; // "全画面表示", checkable
+    QAction* viewMenuAction = nullptr; // the menu "表示" (its menu action)
+    QAction* helpMenuAction = nullptr; // the menu "ﾍﾙﾌﾟ(&H)" (its menu action)
+    QMenu* displayModesMenu = nullptr; // "解像度"
+    QWidget* toolbar = nullptr;
+    QWidget* leftPanel = nullptr;
+    QWidget* splitter = nullptr;
+    QWidget* statusBarSpacer = nullptr; // the gap above the status bar
+    QWidget* statusBar = nullptr;
+    QWidget* menuRule = nullptr; // rule under the menu
 };
 
 // The redraw cycle's flags and entry point that the switch drives (PlotView's, normally).
@@ -44,18 +44,18 @@ PlotControl plotControlOf(PlotView& view);
 class FullScreen final : public QObject
 {
 public:
-    // Registers DXDraw1Initialize as the surface component's initialise event.
+    // Registers fillDisplayModesMenu as the surface component's initialise event.
     FullScreen(FullScreenParts parts, SurfaceComponent& surface, PlotControl plot,
         QObject* parent = nullptr);
 
-    // N12Click: enters full screen when N12 is not ticked, leaves it otherwise. When the
-    // surface cannot be initialised in full screen, the window is restored (a usable
-    // windowed plot) and the error is thrown on for the error box.
-    void N12Click();
+    // Enters full screen when fullScreenAction is not ticked, leaves it otherwise. When the
+    // surface cannot be initialised in full screen, the window is restored (a usable windowed
+    // plot) and the error is thrown on for the error box.
+    void toggleFullScreen();
     // Rebuilds "解像度" from the surface's mode list (one item "%dx%dx%d" per mode).
-    void DXDraw1Initialize();
+    void fillDisplayModesMenu();
     // Switches to the item's mode; does nothing unless full screen is on.
-    void ModeItemClick(QAction* item);
+    void selectDisplayMode(QAction* item);
 
     bool isFullScreen() const;
 

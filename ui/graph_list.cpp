@@ -36,58 +36,57 @@ GraphList::GraphList(Document& document, QWidget* parent)
 {
     auto* stack = new QStackedLayout(this);
     stack->setStackingMode(QStackedLayout::StackOne);
-    TreeView1 = new QTreeWidget(this);
-    TreeView1->setObjectName(QStringLiteral("TreeView1"));
-    TreeView1->setHeaderHidden(true);
-    TreeView1->setRootIsDecorated(false);
-    TreeView1->setIndentation(19);
-    TreeView1->setIconSize(QSize(16, 16));
-    TreeView1->setEditTriggers(
-        QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
-    TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
-    TreeView1->viewport()->installEventFilter(this);
-    Panel10 = new QLabel(QStringLiteral("グラフを追加してください"), this);
-    Panel10->setObjectName(QStringLiteral("Panel10"));
-    Panel10->setAlignment(Qt::AlignCenter);
-    Panel10->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Panel10->setWordWrap(true);
-    stack->addWidget(TreeView1);
-    stack->addWidget(Panel10);
+    m_tree = new QTreeWidget(this);
+    m_tree->setObjectName(QStringLiteral("tree"));
+    m_tree->setHeaderHidden(true);
+    m_tree->setRootIsDecorated(false);
+    m_tree->setIndentation(19);
+    m_tree->setIconSize(QSize(16, 16));
+    m_tree->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_tree->viewport()->installEventFilter(this);
+    m_placeholder = new QLabel(QStringLiteral("グラフを追加してください"), this);
+    m_placeholder->setObjectName(QStringLiteral("placeholder"));
+    m_placeholder->setAlignment(Qt::AlignCenter);
+    m_placeholder->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_placeholder->setWordWrap(true);
+    stack->addWidget(m_tree);
+    stack->addWidget(m_placeholder);
     buildPopup();
 
-    connect(TreeView1, &QTreeWidget::itemDoubleClicked, this, [this] { TreeView1DblClick(); });
-    connect(TreeView1, &QTreeWidget::itemChanged, this,
-        [this](QTreeWidgetItem* item) { TreeView1Edited(item); });
-    connect(TreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        PopupMenu1Popup();
-        PopupMenu1->popup(TreeView1->viewport()->mapToGlobal(at));
+    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this] { openSelected(); });
+    connect(m_tree, &QTreeWidget::itemChanged, this,
+        [this](QTreeWidgetItem* item) { itemRenamed(item); });
+    connect(m_tree, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        prepareContextMenu();
+        m_contextMenu->popup(m_tree->viewport()->mapToGlobal(at));
     });
 }
 
 void GraphList::buildPopup()
 {
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    N1 = PopupMenu1->addAction(QStringLiteral("グラフの設定"));
-    PopupMenu1->setDefaultAction(N1);
-    Show1 = PopupMenu1->addAction(QStringLiteral("表示"));
-    Show1->setCheckable(true);
-    PopupMenu1->addSeparator();
-    Delete1 = PopupMenu1->addAction(QStringLiteral("削除"));
-    PopupMenu1->addSeparator();
-    N18 = PopupMenu1->addAction(QStringLiteral("上へ"));
-    N19 = PopupMenu1->addAction(QStringLiteral("下へ"));
-    connect(N1, &QAction::triggered, this, [this] { TreeView1DblClick(); });
-    connect(Show1, &QAction::triggered, this, [this] { Show1Click(); });
-    connect(Delete1, &QAction::triggered, this, [this] { Delete1Click(); });
-    connect(N18, &QAction::triggered, this, [this] { N18Click(); });
-    connect(N19, &QAction::triggered, this, [this] { N19Click(); });
+    m_contextMenu = new QMenu(this);
+    m_contextMenu->setObjectName(QStringLiteral("contextMenu"));
+    m_openAction = m_contextMenu->addAction(QStringLiteral("グラフの設定"));
+    m_contextMenu->setDefaultAction(m_openAction);
+    m_visibleAction = m_contextMenu->addAction(QStringLiteral("表示"));
+    m_visibleAction->setCheckable(true);
+    m_contextMenu->addSeparator();
+    m_deleteAction = m_contextMenu->addAction(QStringLiteral("削除"));
+    m_contextMenu->addSeparator();
+    m_moveUpAction = m_contextMenu->addAction(QStringLiteral("上へ"));
+    m_moveDownAction = m_contextMenu->addAction(QStringLiteral("下へ"));
+    connect(m_openAction, &QAction::triggered, this, [this] { openSelected(); });
+    connect(m_visibleAction, &QAction::triggered, this, [this] { toggleVisible(); });
+    connect(m_deleteAction, &QAction::triggered, this, [this] { deleteSelected(); });
+    connect(m_moveUpAction, &QAction::triggered, this, [this] { moveUp(); });
+    connect(m_moveDownAction, &QAction::triggered, this, [this] { moveDown(); });
 }
 
 bool GraphList::eventFilter(QObject* watched, QEvent* event)
 {
     // A right click opens the pop-up without changing the selection.
-    if (watched == TreeView1->viewport()
+    if (watched == m_tree->viewport()
         && (event->type() == QEvent::MouseButtonPress
             || event->type() == QEvent::MouseButtonDblClick)
         && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
@@ -97,15 +96,15 @@ bool GraphList::eventFilter(QObject* watched, QEvent* event)
 
 void GraphList::rebuild()
 {
-    const QSignalBlocker blocker(TreeView1);
-    TreeView1->clear();
+    const QSignalBlocker blocker(m_tree);
+    m_tree->clear();
     m_document.nameUnnamedEntries();
     int count = 0;
     for (int slot = 0; slot < m_document.graphCount(); ++slot) {
         const GraphEntry& entry = m_document.entry(slot);
         if (entry.deleted != 0)
             continue;
-        auto* item = new QTreeWidgetItem(TreeView1);
+        auto* item = new QTreeWidgetItem(m_tree);
         item->setText(0, toQString(entry.name));
         item->setData(0, Qt::UserRole, slot + 1);
         item->setIcon(0, QIcon(QPixmap::fromImage(entryIcon(entry.kind, entry.color))));
@@ -113,12 +112,12 @@ void GraphList::rebuild()
         ++count;
     }
     auto* stack = static_cast<QStackedLayout*>(layout());
-    stack->setCurrentWidget(count == 0 ? static_cast<QWidget*>(Panel10) : TreeView1);
+    stack->setCurrentWidget(count == 0 ? static_cast<QWidget*>(m_placeholder) : m_tree);
 }
 
 int GraphList::selectedSlot() const
 {
-    const QList<QTreeWidgetItem*> selected = TreeView1->selectedItems();
+    const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
     if (selected.isEmpty())
         return 0;
     return selected.constFirst()->data(0, Qt::UserRole).toInt();
@@ -126,36 +125,36 @@ int GraphList::selectedSlot() const
 
 void GraphList::selectRow(int row)
 {
-    TreeView1->clearSelection();
-    if (QTreeWidgetItem* item = TreeView1->topLevelItem(row)) {
-        TreeView1->setCurrentItem(item);
+    m_tree->clearSelection();
+    if (QTreeWidgetItem* item = m_tree->topLevelItem(row)) {
+        m_tree->setCurrentItem(item);
         item->setSelected(true);
     }
 }
 
 int GraphList::itemCount() const
 {
-    return TreeView1->topLevelItemCount();
+    return m_tree->topLevelItemCount();
 }
 
-void GraphList::TreeView1DblClick()
+void GraphList::openSelected()
 {
     if (const int slot = selectedSlot(); slot > 0 && openEntry)
         openEntry(slot);
 }
 
-void GraphList::Show1Click()
+void GraphList::toggleVisible()
 {
     const int slot = selectedSlot();
     if (slot == 0)
         return;
     // Triggering the checkable item has already inverted its mark.
-    m_document.entry(slot - 1).visible = Show1->isChecked() ? -1 : 0;
+    m_document.entry(slot - 1).visible = m_visibleAction->isChecked() ? -1 : 0;
     if (redraw)
         redraw();
 }
 
-void GraphList::Delete1Click()
+void GraphList::deleteSelected()
 {
     const int slot = selectedSlot();
     if (slot == 0)
@@ -166,7 +165,7 @@ void GraphList::Delete1Click()
         redraw();
 }
 
-void GraphList::N18Click()
+void GraphList::moveUp()
 {
     const int slot = selectedSlot();
     if (slot <= 1)
@@ -177,7 +176,7 @@ void GraphList::N18Click()
         redraw();
 }
 
-void GraphList::N19Click()
+void GraphList::moveDown()
 {
     // Compared with the number of items, not of slots: with deleted entries before it, an
     // item may not move down although others follow it.
@@ -190,30 +189,30 @@ void GraphList::N19Click()
         redraw();
 }
 
-void GraphList::TreeView1Edited(QTreeWidgetItem* item)
+void GraphList::itemRenamed(QTreeWidgetItem* item)
 {
     const int slot = item->data(0, Qt::UserRole).toInt();
     if (slot > 0)
         m_document.entry(slot - 1).name = item->text(0).toStdString();
 }
 
-void GraphList::PopupMenu1Popup()
+void GraphList::prepareContextMenu()
 {
     const int slot = selectedSlot();
     if (slot == 0)
         return;
     const GraphEntry& entry = m_document.entry(slot - 1);
-    Show1->setChecked(entry.visible != 0);
+    m_visibleAction->setChecked(entry.visible != 0);
     if (entry.kind == static_cast<std::int32_t>(GraphKind::Position)) {
-        N1->setText(QStringLiteral("移動"));
-        Show1->setEnabled(false);
+        m_openAction->setText(QStringLiteral("移動"));
+        m_visibleAction->setEnabled(false);
     } else if (entry.kind == static_cast<std::int32_t>(GraphKind::Constants)) {
-        N1->setText(QStringLiteral("定数の復元"));
-        Show1->setEnabled(false);
+        m_openAction->setText(QStringLiteral("定数の復元"));
+        m_visibleAction->setEnabled(false);
     } else {
-        N1->setText(QStringLiteral("グラフの設定"));
-        N1->setEnabled(true);
-        Show1->setEnabled(true);
+        m_openAction->setText(QStringLiteral("グラフの設定"));
+        m_openAction->setEnabled(true);
+        m_visibleAction->setEnabled(true);
     }
 }
 

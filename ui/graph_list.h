@@ -29,32 +29,32 @@ public:
     void selectRow(int row);
     int itemCount() const;
 
-    void TreeView1DblClick(); // runs openEntry on the selected slot
-    void Show1Click();
-    void Delete1Click();
-    void N18Click(); // up
-    void N19Click(); // down
-    void PopupMenu1Popup();
+    void openSelected(); // runs openEntry on the selected slot
+    void toggleVisible();
+    void deleteSelected();
+    void moveUp();
+    void moveDown();
+    void prepareContextMenu();
 
     // Set by the main window: what a double click does with a slot (from 1), and the redraw.
     std::function<void(int slot)> openEntry;
     std::function<void()> redraw;
 
-    QTreeWidget* TreeView1 = nullptr;
-    QLabel* Panel10 = nullptr;
-    QMenu* PopupMenu1 = nullptr;
-    QAction* N1 = nullptr;
-    QAction* Show1 = nullptr;
-    QAction* Delete1 = nullptr;
-    QAction* N18 = nullptr;
-    QAction* N19 = nullptr;
+    QTreeWidget* m_tree = nullptr;
+    QLabel* m_placeholder = nullptr;
+    QMenu* m_contextMenu = nullptr;
+    QAction* m_openAction = nullptr;
+    QAction* m_visibleAction = nullptr;
+    QAction* m_deleteAction = nullptr;
+    QAction* m_moveUpAction = nullptr;
+    QAction* m_moveDownAction = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildPopup();
-    void TreeView1Edited(QTreeWidgetItem* item);
+    void itemRenamed(QTreeWidgetItem* item);
     Document& m_document;
 };
 

@@ -44,12 +44,12 @@ QString OutputCommands::withDefaultExtension(const QString& name)
     return name;
 }
 
-void OutputCommands::Copy2Click()
+void OutputCommands::copyPicture()
 {
     copyImageToClipboard(plotImage(*m_surface));
 }
 
-void OutputCommands::Links1Click()
+void OutputCommands::saveImage()
 {
     const auto chosen = m_dialogs.saveFileName(
         qtFileFilter(QString::fromUtf8(SaveFilter)), QStringLiteral("bmp"), m_lastFileName, false);
@@ -61,14 +61,14 @@ void OutputCommands::Links1Click()
     writeBitmapFile(path.toStdString(), *m_surface);
 }
 
-void OutputCommands::Print2Click()
+void OutputCommands::print()
 {
     m_printPage.setPlotImage(plotImage(*m_surface));
     m_printPage.setTitle(QString::fromUtf8(PrintTitle));
     m_printPage.preview(m_window, m_onPreviewShown);
 }
 
-void OutputCommands::PrintSetup2Click()
+void OutputCommands::pageSetup()
 {
     m_printPage.printerSetup(m_window);
 }

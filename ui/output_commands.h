@@ -22,11 +22,11 @@ public:
     // The surface in use (the main window switches it with the display mode).
     void setSurface(QImageSurface& surface) { m_surface = &surface; }
 
-    void Copy2Click();
+    void copyPicture();
     // Throws Error("ﾌｧｲﾙ %s を作成できません") when the file cannot be written.
-    void Links1Click();
-    void Print2Click();
-    void PrintSetup2Click();
+    void saveImage();
+    void print();
+    void pageSetup();
 
     // The chosen name with ".bmp" added when it has no extension.
     static QString withDefaultExtension(const QString& name);
@@ -43,7 +43,8 @@ private:
     DialogService& m_dialogs;
     QImageSurface* m_surface;
     PrintPage& m_printPage;
-    QString m_lastFileName = QStringLiteral("untitled"); // SaveDialog2's name
+    QString m_lastFileName
+        = QStringLiteral("untitled"); // the save dialog starts with the last name chosen
     std::function<void(QWidget&)> m_onPreviewShown;
 };
 

@@ -6,7 +6,7 @@
 #include "platform/plot_widget.h"
 #include "ui/error_box.h"
 #include "ui/full_screen.h"
-#include "ui/main_form.h"
+#include "ui/main_window.h"
 #include "ui/output_commands.h"
 #include "ui/print_page.h"
 #include "ui/splitter_bar.h"
@@ -23,42 +23,42 @@ namespace {
     class OutputWiring final : public QObject
     {
     public:
-        OutputWiring(TMainForm& form, DialogService& dialogs)
-            : QObject(&form)
+        OutputWiring(MainWindow& window, DialogService& dialogs)
+            : QObject(&window)
             , m_dialogs(dialogs)
             , m_printPage(screenDpi())
-            , m_display(form.surface(), *form.DXDraw1, &form, this)
-            , m_commands(&form, dialogs, form.surface(), m_printPage)
+            , m_display(window.surface(), *window.m_plot, &window, this)
+            , m_commands(&window, dialogs, window.surface(), m_printPage)
         {
             FullScreenParts parts;
-            parts.window = &form;
-            parts.N12 = form.N12;
-            parts.Show2 = form.Show2;
-            parts.Help1 = form.Help1;
-            parts.ModesMenu = form.ModesMenu;
-            parts.Panel12 = form.Panel12;
-            parts.Panel9 = form.Panel9;
-            parts.Splitter2 = form.Splitter2;
-            parts.Panel4 = form.Panel4;
-            parts.Panel1 = form.Panel1;
-            parts.Bevel7 = form.Bevel7;
-            m_fullScreen = new FullScreen(parts, m_display, plotControlOf(form.plotView()), this);
+            parts.window = &window;
+            parts.fullScreenAction = window.m_fullScreenAction;
+            parts.viewMenuAction = window.m_viewMenuAction;
+            parts.helpMenuAction = window.m_helpMenuAction;
+            parts.displayModesMenu = window.m_displayModesMenu;
+            parts.toolbar = window.m_toolbar;
+            parts.leftPanel = window.m_leftPanel;
+            parts.splitter = window.m_splitter;
+            parts.statusBarSpacer = window.m_statusBarSpacer;
+            parts.statusBar = window.m_statusBar;
+            parts.menuRule = window.m_menuRule;
+            m_fullScreen = new FullScreen(parts, m_display, plotControlOf(window.plotView()), this);
             m_fullScreen->setErrorHandler([this](const std::string& message) {
                 m_dialogs.showError(errorBoxText(QString::fromStdString(message)));
             });
             // The start-up initialisation of the surface: "解像度" is filled before first use.
-            m_fullScreen->DXDraw1Initialize();
+            m_fullScreen->fillDisplayModesMenu();
 
-            QAction* n12 = form.N12;
+            QAction* n12 = window.m_fullScreenAction;
             connectGuarded(n12, [this, n12] {
                 // The tick is the switch's own first step: undo the toggle of the click.
                 n12->setChecked(!n12->isChecked());
-                m_fullScreen->N12Click();
+                m_fullScreen->toggleFullScreen();
             });
-            connectGuarded(form.Copy2, [this] { m_commands.Copy2Click(); });
-            connectGuarded(form.Links1, [this] { m_commands.Links1Click(); });
-            connectGuarded(form.Print2, [this] { m_commands.Print2Click(); });
-            connectGuarded(form.PrintSetup2, [this] { m_commands.PrintSetup2Click(); });
+            connectGuarded(window.m_copyAction, [this] { m_commands.copyPicture(); });
+            connectGuarded(window.m_saveImageAction, [this] { m_commands.saveImage(); });
+            connectGuarded(window.m_printAction, [this] { m_commands.print(); });
+            connectGuarded(window.m_pageSetupAction, [this] { m_commands.pageSetup(); });
         }
 
     private:
@@ -88,9 +88,9 @@ namespace {
 
 } // namespace
 
-void installOutputCommands(TMainForm& form, DialogService& dialogs)
+void installOutputCommands(MainWindow& window, DialogService& dialogs)
 {
-    new OutputWiring(form, dialogs);
+    new OutputWiring(window, dialogs);
 }
 
 } // namespace velquor

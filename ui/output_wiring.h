@@ -3,12 +3,12 @@
 namespace velquor {
 
 class DialogService;
-class TMainForm;
+class MainWindow;
 
 // Connects the main window's "全画面表示", "解像度", "ｺﾋﾟｰ(&C)", "画像として保存(&G)...",
 // "印刷(&P)..." and "ﾍﾟｰｼﾞ設定(&R)..." to the full-screen switch, the output commands and the
 // print page, which it creates as children of the window for the whole run. An error of a
 // command goes to the error box through the dialog service.
-void installOutputCommands(TMainForm& form, DialogService& dialogs);
+void installOutputCommands(MainWindow& window, DialogService& dialogs);
 
 } // namespace velquor

@@ -75,7 +75,7 @@ SettingsPanel::SettingsPanel(Document& document, DialogService& dialogs, QWidget
     , m_document(document)
     , m_dialogs(dialogs)
 {
-    setObjectName(QStringLiteral("Panel6"));
+    setObjectName(QStringLiteral("settingsPanel"));
     // It takes the plot area's size; a smaller area clips the panel rather than the window
     // growing to it.
     resize(400, 352);
@@ -87,25 +87,25 @@ SettingsPanel::SettingsPanel(Document& document, DialogService& dialogs, QWidget
     addRule(this, true, QRect(16, 35, 209, 2));
 
     addLabel(this, 38, 65, QStringLiteral("関数グラフ精度 (整数) "));
-    EditAccuracy = addEdit(Setting::Accuracy, 188, 60);
+    m_accuracyEdit = addEdit(Setting::Accuracy, 188, 60);
     addLabel(this, 39, 94, QStringLiteral("移動時の中間精度  (整数)"));
-    EditTempAccuracy = addEdit(Setting::TempAccuracy, 188, 85);
+    m_movingAccuracyEdit = addEdit(Setting::TempAccuracy, 188, 85);
 
-    CheckScale = new QCheckBox(QStringLiteral("格子線を表示する"), this);
-    CheckScale->setGeometry(40, 118, 129, CheckHeight);
+    m_gridCheck = new QCheckBox(QStringLiteral("格子線を表示する"), this);
+    m_gridCheck->setGeometry(40, 118, 129, CheckHeight);
     addLabel(this, 189, 118, QStringLiteral("縦"));
-    EditInterval = addEdit(Setting::Interval, 220, 112);
+    m_verticalIntervalEdit = addEdit(Setting::Interval, 220, 112);
     addLabel(this, 189, 139, QStringLiteral("横"));
-    EditInterval2 = addEdit(Setting::Interval2, 220, 135);
+    m_horizontalIntervalEdit = addEdit(Setting::Interval2, 220, 135);
 
     addLabel(this, 40, 170, QStringLiteral("アニメーションコマ数(整数)"));
-    aniedit = addEdit(Setting::Animate, 188, 162);
+    m_animationFramesEdit = addEdit(Setting::Animate, 188, 162);
     addLabel(this, 40, 194, QStringLiteral("グラフの縦横比"));
-    Edit1 = addEdit(Setting::Ratio, 188, 186);
+    m_ratioEdit = addEdit(Setting::Ratio, 188, 186);
 
-    CheckBox1 = new QCheckBox(
+    m_degreeCheck = new QCheckBox(
         QStringLiteral("Sin,Cos,Tan関数を度単位で指定する（通常はラジアン）"), this);
-    CheckBox1->setGeometry(40, 218, 297, CheckHeight);
+    m_degreeCheck->setGeometry(40, 218, 297, CheckHeight);
 
     buildColorGroup();
 
@@ -119,16 +119,16 @@ SettingsPanel::SettingsPanel(Document& document, DialogService& dialogs, QWidget
         note->setPalette(colours);
     }
 
-    connect(CheckScale, &QCheckBox::clicked, this, [this](bool ticked) {
+    connect(m_gridCheck, &QCheckBox::clicked, this, [this](bool ticked) {
         runHandler(this, [&] { m_document.setFlag(Setting::CheckScale, ticked); });
     });
-    connect(CheckBox1, &QCheckBox::clicked, this,
-        [this](bool ticked) { runHandler(this, [&] { CheckBox1Click(ticked); }); });
-    connect(BackgroundColor, &ColorSwatch::clicked, this,
-        [this] { runHandler(this, [this] { BackgroundColorClick(); }); });
-    connect(MainLineColor, &ColorSwatch::clicked, this,
-        [this] { runHandler(this, [this] { MainLineColorClick(); }); });
-    connect(MainLineWidth, &QSpinBox::valueChanged, this, [this](int width) {
+    connect(m_degreeCheck, &QCheckBox::clicked, this,
+        [this](bool ticked) { runHandler(this, [&] { degreeClicked(ticked); }); });
+    connect(m_backgroundSwatch, &ColorSwatch::clicked, this,
+        [this] { runHandler(this, [this] { chooseBackgroundColor(); }); });
+    connect(m_gridColorSwatch, &ColorSwatch::clicked, this,
+        [this] { runHandler(this, [this] { chooseGridColor(); }); });
+    connect(m_gridWidthSpin, &QSpinBox::valueChanged, this, [this](int width) {
         runHandler(
             this, [&] { m_document.setText(Setting::MainLineWidth, std::to_string(width)); });
     });
@@ -138,21 +138,21 @@ SettingsPanel::SettingsPanel(Document& document, DialogService& dialogs, QWidget
 void SettingsPanel::buildColorGroup()
 {
     auto* group = new QFrame(this);
-    group->setObjectName(QStringLiteral("Panel7"));
+    group->setObjectName(QStringLiteral("colorGroup"));
     group->setFrameStyle(QFrame::NoFrame);
     group->setGeometry(40, 241, 353, 62);
 
     addLabel(group, 0, 8, QStringLiteral("背景色"));
-    BackgroundColor = new ColorSwatch(group);
-    BackgroundColor->setGeometry(136, 4, 81, 21);
+    m_backgroundSwatch = new ColorSwatch(group);
+    m_backgroundSwatch->setGeometry(136, 4, 81, 21);
     addRule(group, false, QRect(128, 0, 2, 58));
     addRule(group, true, QRect(0, 29, 297, 2));
     addLabel(group, 0, 38, QStringLiteral("格子線、目盛値"));
-    MainLineColor = new ColorSwatch(group);
-    MainLineColor->setGeometry(137, 34, 81, 21);
-    MainLineWidth = new QSpinBox(group);
-    MainLineWidth->setRange(1, 5);
-    MainLineWidth->setGeometry(233, 34, 52, 21);
+    m_gridColorSwatch = new ColorSwatch(group);
+    m_gridColorSwatch->setGeometry(137, 34, 81, 21);
+    m_gridWidthSpin = new QSpinBox(group);
+    m_gridWidthSpin->setRange(1, 5);
+    m_gridWidthSpin->setGeometry(233, 34, 52, 21);
 }
 
 QLabel* SettingsPanel::addLabel(QWidget* parent, int x, int y, const QString& text)
@@ -187,24 +187,24 @@ void SettingsPanel::resizeEvent(QResizeEvent* event)
     m_bottomRule->setGeometry(0, height() - 2, width(), 2);
     // The caption is wider than 297 pixels in this system's Gothic face: the box grows to
     // its text (in the font the panel has by now) rather than cut off the parenthesis.
-    CheckBox1->resize(std::max(297, CheckBox1->sizeHint().width()), CheckHeight);
+    m_degreeCheck->resize(std::max(297, m_degreeCheck->sizeHint().width()), CheckHeight);
 }
 
 QLineEdit* SettingsPanel::editFor(Setting which) const
 {
     switch (which) {
     case Setting::Accuracy:
-        return EditAccuracy;
+        return m_accuracyEdit;
     case Setting::TempAccuracy:
-        return EditTempAccuracy;
+        return m_movingAccuracyEdit;
     case Setting::Interval:
-        return EditInterval;
+        return m_verticalIntervalEdit;
     case Setting::Interval2:
-        return EditInterval2;
+        return m_horizontalIntervalEdit;
     case Setting::Ratio:
-        return Edit1;
+        return m_ratioEdit;
     case Setting::Animate:
-        return aniedit;
+        return m_animationFramesEdit;
     default:
         return nullptr;
     }
@@ -222,22 +222,22 @@ void SettingsPanel::syncFromDocument(Setting which)
     }
     switch (which) {
     case Setting::CheckScale:
-        CheckScale->setChecked(settings.checkScale);
+        m_gridCheck->setChecked(settings.checkScale);
         break;
     case Setting::CheckDegree:
-        CheckBox1->setChecked(settings.checkDegree);
+        m_degreeCheck->setChecked(settings.checkDegree);
         break;
     case Setting::BackgroundColor:
-        BackgroundColor->setColor(settings.backgroundColor);
+        m_backgroundSwatch->setColor(settings.backgroundColor);
         break;
     case Setting::MainLineColor:
-        MainLineColor->setColor(settings.mainLineColor);
+        m_gridColorSwatch->setColor(settings.mainLineColor);
         break;
     case Setting::MainLineWidth: {
         // A width outside 1 to 5 (from a file) is kept in the document as it is; the spin
         // edit shows the nearest width it can.
-        const QSignalBlocker quiet(MainLineWidth);
-        MainLineWidth->setValue(toQString(settings.mainLineWidth).trimmed().toInt());
+        const QSignalBlocker quiet(m_gridWidthSpin);
+        m_gridWidthSpin->setValue(toQString(settings.mainLineWidth).trimmed().toInt());
         break;
     }
     default:
@@ -259,7 +259,7 @@ void SettingsPanel::textEdited(Setting which, const QString& text)
     m_document.setText(which, toStdString(text));
 }
 
-void SettingsPanel::CheckBox1Click(bool ticked)
+void SettingsPanel::degreeClicked(bool ticked)
 {
     // The document asks the degree question itself and may replace ratio and intervals.
     m_document.setFlag(Setting::CheckDegree, ticked);
@@ -268,12 +268,12 @@ void SettingsPanel::CheckBox1Click(bool ticked)
         syncFromDocument(which);
 }
 
-void SettingsPanel::BackgroundColorClick()
+void SettingsPanel::chooseBackgroundColor()
 {
     chooseColor(Setting::BackgroundColor);
 }
 
-void SettingsPanel::MainLineColorClick()
+void SettingsPanel::chooseGridColor()
 {
     chooseColor(Setting::MainLineColor);
 }

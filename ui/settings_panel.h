@@ -30,7 +30,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
-// The settings panel `Panel6`, shown in the plot area in place of the plot. It owns no data:
+// The settings panel, shown in the plot area in place of the plot. It owns no data:
 // every control edits its document setting live, and syncFromDocument shows the document's.
 class SettingsPanel : public QFrame
 {
@@ -51,22 +51,22 @@ public:
     void apply();
 
     // Handlers (the entry points for tests as well).
-    void BackgroundColorClick();
-    void MainLineColorClick();
-    void CheckBox1Click(bool ticked);
+    void chooseBackgroundColor();
+    void chooseGridColor();
+    void degreeClicked(bool ticked);
     void textEdited(Setting which, const QString& text);
 
-    QLineEdit* EditAccuracy = nullptr;
-    QLineEdit* EditTempAccuracy = nullptr;
-    QCheckBox* CheckScale = nullptr;
-    QLineEdit* EditInterval = nullptr;
-    QLineEdit* EditInterval2 = nullptr;
-    QLineEdit* aniedit = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QCheckBox* CheckBox1 = nullptr;
-    ColorSwatch* BackgroundColor = nullptr;
-    ColorSwatch* MainLineColor = nullptr;
-    QSpinBox* MainLineWidth = nullptr;
+    QLineEdit* m_accuracyEdit = nullptr;
+    QLineEdit* m_movingAccuracyEdit = nullptr;
+    QCheckBox* m_gridCheck = nullptr;
+    QLineEdit* m_verticalIntervalEdit = nullptr;
+    QLineEdit* m_horizontalIntervalEdit = nullptr;
+    QLineEdit* m_animationFramesEdit = nullptr;
+    QLineEdit* m_ratioEdit = nullptr;
+    QCheckBox* m_degreeCheck = nullptr;
+    ColorSwatch* m_backgroundSwatch = nullptr;
+    ColorSwatch* m_gridColorSwatch = nullptr;
+    QSpinBox* m_gridWidthSpin = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -9,7 +9,7 @@ SplitterBar::SplitterBar(QWidget* client, QWidget* parent)
     : QFrame(parent)
     , m_client(client)
 {
-    setObjectName(QStringLiteral("Splitter2"));
+    setObjectName(QStringLiteral("splitter"));
     setFixedWidth(4);
     setCursor(Qt::SplitHCursor);
 }

@@ -262,9 +262,9 @@ namespace {
         EXPECT_EQ(document.Zoom, 1);
     }
 
-    TEST_F(ViewFixture, TrackBarAndOrigin)
+    TEST_F(ViewFixture, ZoomAndOrigin)
     {
-        view.TrackBar1Change(500);
+        view.setZoom(500);
         EXPECT_EQ(document.Zoom, 500);
         EXPECT_EQ(zoomTexts.back(), "500 %");
         EXPECT_EQ(view.settleTicks, 1);

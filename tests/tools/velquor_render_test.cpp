@@ -80,7 +80,7 @@ TEST(VelquorRender, DrawsEveryExampleAsItsGoldenTrace)
     }
 }
 
-TEST(VelquorRender, RejectsUsageErrorsWithStatus2)
+TEST(VelquorRender, RejectsUsageErrorsWithExitStatusTwo)
 {
     const std::vector<QStringList> rows = {
         {},
@@ -103,7 +103,7 @@ TEST(VelquorRender, RejectsUsageErrorsWithStatus2)
     }
 }
 
-TEST(VelquorRender, ReportsDocumentAndRedrawErrorsWithStatus1)
+TEST(VelquorRender, ReportsDocumentAndRedrawErrorsWithExitStatusOne)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());

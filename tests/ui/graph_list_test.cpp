@@ -34,14 +34,14 @@ struct Harness
     {
         QStringList result;
         for (int i = 0; i < list.itemCount(); ++i)
-            result << list.TreeView1->topLevelItem(i)->text(0);
+            result << list.m_tree->topLevelItem(i)->text(0);
         return result;
     }
     QList<int> slotNumbers() const
     {
         QList<int> result;
         for (int i = 0; i < list.itemCount(); ++i)
-            result << list.TreeView1->topLevelItem(i)->data(0, Qt::UserRole).toInt();
+            result << list.m_tree->topLevelItem(i)->data(0, Qt::UserRole).toInt();
         return result;
     }
 };
@@ -73,7 +73,7 @@ void GraphListTest::deletedFirstSlotAndMoves()
 
     // Slot 2 moves up into the deleted slot 1: the list looks the same.
     h.list.selectRow(0);
-    h.list.N18Click();
+    h.list.moveUp();
     QCOMPARE(h.texts(), (QStringList { QStringLiteral("b"), QStringLiteral("c") }));
     QCOMPARE(h.slotNumbers(), (QList<int> { 1, 3 }));
     QCOMPARE(h.redraws, 1);
@@ -84,7 +84,7 @@ void GraphListTest::deletedFirstSlotAndMoves()
     again.document.markDeleted(0);
     again.list.rebuild();
     again.list.selectRow(0);
-    again.list.N19Click();
+    again.list.moveDown();
     QCOMPARE(again.slotNumbers(), (QList<int> { 2, 3 }));
     QCOMPARE(again.document.entry(1).name, std::string("b"));
     QCOMPARE(again.redraws, 0);
@@ -94,13 +94,13 @@ void GraphListTest::upAndDownAtTheEnds()
 {
     Harness h({ graph("a"), graph("b") });
     h.list.selectRow(0);
-    h.list.N18Click(); // slot 1 does not move up
+    h.list.moveUp(); // slot 1 does not move up
     h.list.selectRow(1);
-    h.list.N19Click(); // the last item does not move down
+    h.list.moveDown(); // the last item does not move down
     QCOMPARE(h.texts(), (QStringList { QStringLiteral("a"), QStringLiteral("b") }));
     QCOMPARE(h.redraws, 0);
     h.list.selectRow(0);
-    h.list.N19Click();
+    h.list.moveDown();
     QCOMPARE(h.texts(), (QStringList { QStringLiteral("b"), QStringLiteral("a") }));
     QCOMPARE(h.list.selectedSlot(), 0); // the rebuild keeps no selection
 }
@@ -108,13 +108,13 @@ void GraphListTest::upAndDownAtTheEnds()
 void GraphListTest::deletingOnlyEntryShowsPlaceholder()
 {
     Harness h({ graph("a") });
-    QVERIFY(h.list.TreeView1->isVisible());
-    QVERIFY(!h.list.Panel10->isVisible());
+    QVERIFY(h.list.m_tree->isVisible());
+    QVERIFY(!h.list.m_placeholder->isVisible());
     h.list.selectRow(0);
-    h.list.Delete1Click();
-    QVERIFY(h.list.Panel10->isVisible());
-    QVERIFY(!h.list.TreeView1->isVisible());
-    QCOMPARE(h.list.Panel10->text(), QStringLiteral("グラフを追加してください"));
+    h.list.deleteSelected();
+    QVERIFY(h.list.m_placeholder->isVisible());
+    QVERIFY(!h.list.m_tree->isVisible());
+    QCOMPARE(h.list.m_placeholder->text(), QStringLiteral("グラフを追加してください"));
     QCOMPARE(h.document.graphCount(), 1);
     QCOMPARE(h.document.entry(0).visible, 0);
     QCOMPARE(h.redraws, 1);
@@ -141,29 +141,29 @@ void GraphListTest::popupCaptionsByKind()
     // A stored item first, so that the caption always changes from the last opening.
     Harness h({ graph("p", 10), graph("x", kind) });
     h.list.selectRow(0);
-    h.list.PopupMenu1Popup();
+    h.list.prepareContextMenu();
     h.list.selectRow(1);
-    h.list.PopupMenu1Popup();
-    QCOMPARE(h.list.N1->text(), caption);
-    QCOMPARE(h.list.Show1->isEnabled(), showEnabled);
-    QCOMPARE(h.list.Show1->isChecked(), kind < 10);
-    QVERIFY(h.list.Delete1->isEnabled());
-    QVERIFY(h.list.N18->isEnabled());
-    QVERIFY(h.list.N19->isEnabled());
+    h.list.prepareContextMenu();
+    QCOMPARE(h.list.m_openAction->text(), caption);
+    QCOMPARE(h.list.m_visibleAction->isEnabled(), showEnabled);
+    QCOMPARE(h.list.m_visibleAction->isChecked(), kind < 10);
+    QVERIFY(h.list.m_deleteAction->isEnabled());
+    QVERIFY(h.list.m_moveUpAction->isEnabled());
+    QVERIFY(h.list.m_moveDownAction->isEnabled());
 }
 
 void GraphListTest::showHideKeepsItem()
 {
     Harness h({ graph("a") });
     h.list.selectRow(0);
-    h.list.PopupMenu1Popup();
-    h.list.Show1->trigger();
+    h.list.prepareContextMenu();
+    h.list.m_visibleAction->trigger();
     QCOMPARE(h.document.entry(0).visible, 0);
     QCOMPARE(h.list.itemCount(), 1);
     QCOMPARE(h.redraws, 1);
-    h.list.PopupMenu1Popup();
-    QVERIFY(!h.list.Show1->isChecked());
-    h.list.Show1->trigger();
+    h.list.prepareContextMenu();
+    QVERIFY(!h.list.m_visibleAction->isChecked());
+    h.list.m_visibleAction->trigger();
     QCOMPARE(h.document.entry(0).visible, -1);
 }
 
@@ -171,7 +171,7 @@ void GraphListTest::emptyNameAfterEditing()
 {
     Harness h({ graph("a"), graph("b") });
     // Confirming an in-place edit changes the name only.
-    h.list.TreeView1->topLevelItem(1)->setText(0, QString());
+    h.list.m_tree->topLevelItem(1)->setText(0, QString());
     QCOMPARE(h.document.entry(1).name, std::string());
     QCOMPARE(h.redraws, 0);
     h.list.rebuild();
@@ -182,12 +182,12 @@ void GraphListTest::emptyNameAfterEditing()
 void GraphListTest::commandsWithoutSelectionDoNothing()
 {
     Harness h({ graph("a"), graph("b") });
-    h.list.TreeView1->clearSelection();
-    h.list.Delete1Click();
-    h.list.N18Click();
-    h.list.N19Click();
-    h.list.Show1Click();
-    h.list.TreeView1DblClick();
+    h.list.m_tree->clearSelection();
+    h.list.deleteSelected();
+    h.list.moveUp();
+    h.list.moveDown();
+    h.list.toggleVisible();
+    h.list.openSelected();
     QCOMPARE(h.list.itemCount(), 2);
     QCOMPARE(h.redraws, 0);
     QVERIFY(h.opened.isEmpty());
@@ -199,7 +199,7 @@ void GraphListTest::doubleClickOpensSelectedSlot()
     h.document.markDeleted(0);
     h.list.rebuild();
     h.list.selectRow(1);
-    h.list.N1->trigger();
+    h.list.m_openAction->trigger();
     QCOMPARE(h.opened, QList<int> { 3 });
 }
 
@@ -207,9 +207,8 @@ void GraphListTest::rightClickKeepsSelection()
 {
     Harness h({ graph("a"), graph("b") });
     h.list.selectRow(0);
-    QWidget* viewport = h.list.TreeView1->viewport();
-    const QPoint second
-        = h.list.TreeView1->visualItemRect(h.list.TreeView1->topLevelItem(1)).center();
+    QWidget* viewport = h.list.m_tree->viewport();
+    const QPoint second = h.list.m_tree->visualItemRect(h.list.m_tree->topLevelItem(1)).center();
     sendMouse(viewport, QEvent::MouseButtonPress, second, Qt::RightButton, Qt::RightButton);
     sendMouse(viewport, QEvent::MouseButtonRelease, second, Qt::RightButton, Qt::NoButton);
     QCOMPARE(h.list.selectedSlot(), 1);

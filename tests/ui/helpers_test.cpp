@@ -2,10 +2,10 @@
 #include "platform/file_filter.h"
 #include "platform/help_viewer.h"
 #include "platform/scripted_dialog_service.h"
+#include "ui/about_box.h"
 #include "ui/error_box.h"
-#include "ui/main_form.h"
+#include "ui/main_window.h"
 #include "ui/velquor_application.h"
-#include "ui/version_dlg.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -88,13 +88,13 @@ void HelpersTest::fileFilter()
 
 void HelpersTest::aboutBox()
 {
-    TVersionDlgForm about;
+    AboutBox about;
     QCOMPARE(about.windowTitle(), QStringLiteral("バージョン情報"));
     QCOMPARE(about.size(), QSize(428, 244));
-    auto* version = about.findChild<QLabel*>(QStringLiteral("Version"));
+    auto* version = about.findChild<QLabel*>(QStringLiteral("versionLabel"));
     QVERIFY(version);
     QCOMPARE(version->text(), QStringLiteral("バージョン 1.40 "));
-    auto* ok = about.findChild<QPushButton*>(QStringLiteral("OKButton"));
+    auto* ok = about.findChild<QPushButton*>(QStringLiteral("okButton"));
     QVERIFY(ok && ok->isDefault());
     QCOMPARE(ok->geometry(), QRect(330, 208, 87, 25));
     about.show();

@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
-std::unique_ptr<QObject> makeMainFormTest();
+std::unique_ptr<QObject> makeMainWindowTest();
 std::unique_ptr<QObject> makeGraphListTest();
-std::unique_ptr<QObject> makeInputDlgTest();
+std::unique_ptr<QObject> makeGraphDialogTest();
 std::unique_ptr<QObject> makeHelpersTest();
 
 // Several Qt Test classes in one executable, under the application object the program uses;
@@ -17,8 +17,8 @@ int main(int argc, char** argv)
     std::vector<std::unique_ptr<QObject>> tests;
     tests.push_back(makeHelpersTest());
     tests.push_back(makeGraphListTest());
-    tests.push_back(makeInputDlgTest());
-    tests.push_back(makeMainFormTest());
+    tests.push_back(makeGraphDialogTest());
+    tests.push_back(makeMainWindowTest());
     int failures = 0;
     for (const auto& test : tests)
         failures += QTest::qExec(test.get(), argc, argv);

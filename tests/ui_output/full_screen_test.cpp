@@ -64,32 +64,32 @@ struct Rig
         auto* central = new QWidget;
         auto* layout = new QVBoxLayout(central);
         parts.window = &window;
-        parts.Bevel7 = new QWidget;
-        parts.Panel12 = new QWidget;
+        parts.menuRule = new QWidget;
+        parts.toolbar = new QWidget;
         auto* splitter = new QSplitter;
-        parts.Splitter2 = splitter;
-        parts.Panel9 = new QWidget;
+        parts.splitter = splitter;
+        parts.leftPanel = new QWidget;
         plot = new PlotWidget(surface);
-        splitter->addWidget(parts.Panel9);
+        splitter->addWidget(parts.leftPanel);
         splitter->addWidget(plot);
-        parts.Panel4 = new QWidget;
-        parts.Panel1 = new QWidget;
-        for (QWidget* part :
-            { parts.Bevel7, parts.Panel12, parts.Splitter2, parts.Panel4, parts.Panel1 })
+        parts.statusBarSpacer = new QWidget;
+        parts.statusBar = new QWidget;
+        for (QWidget* part : { parts.menuRule, parts.toolbar, parts.splitter, parts.statusBarSpacer,
+                 parts.statusBar })
             layout->addWidget(part);
         window.setCentralWidget(central);
 
         QMenu* show = window.menuBar()->addMenu(QStringLiteral("表示"));
-        parts.Show2 = show->menuAction();
+        parts.viewMenuAction = show->menuAction();
         toolbarItem = show->addAction(QStringLiteral("ツールバー"));
         toolbarItem->setCheckable(true);
         toolbarItem->setChecked(true);
         QObject::connect(toolbarItem, &QAction::triggered, &window,
-            [this](bool on) { parts.Panel12->setVisible(on); });
-        parts.N12 = show->addAction(QStringLiteral("全画面表示"));
-        parts.N12->setCheckable(true);
-        parts.ModesMenu = window.menuBar()->addMenu(QStringLiteral("解像度"));
-        parts.Help1 = window.menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"))->menuAction();
+            [this](bool on) { parts.toolbar->setVisible(on); });
+        parts.fullScreenAction = show->addAction(QStringLiteral("全画面表示"));
+        parts.fullScreenAction->setCheckable(true);
+        parts.displayModesMenu = window.menuBar()->addMenu(QStringLiteral("解像度"));
+        parts.helpMenuAction = window.menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"))->menuAction();
 
         display = std::make_unique<EmulatedDisplay>(surface, *plot, &window);
         display->setScreenSize(screen);
@@ -113,9 +113,9 @@ struct Rig
 
     QString state() const
     {
-        const bool hidden = !parts.Panel9->isVisible() && !parts.Panel1->isVisible()
-            && !parts.Splitter2->isVisible() && !parts.Panel4->isVisible()
-            && !parts.Show2->isVisible();
+        const bool hidden = !parts.leftPanel->isVisible() && !parts.statusBar->isVisible()
+            && !parts.splitter->isVisible() && !parts.statusBarSpacer->isVisible()
+            && !parts.viewMenuAction->isVisible();
         return QStringLiteral("suppress=%1 full=%2 panels=%3 frameless=%4 size=%5x%6")
             .arg(suppressRedraw)
             .arg(fullScreen)
@@ -128,14 +128,14 @@ struct Rig
     QStringList captions() const
     {
         QStringList list;
-        for (QAction* item : parts.ModesMenu->actions())
+        for (QAction* item : parts.displayModesMenu->actions())
             list << item->text();
         return list;
     }
 
     QAction* modeItem(const QString& caption) const
     {
-        for (QAction* item : parts.ModesMenu->actions())
+        for (QAction* item : parts.displayModesMenu->actions())
             if (item->text() == caption)
                 return item;
         return nullptr;
@@ -144,7 +144,7 @@ struct Rig
     QString n12Error()
     {
         try {
-            fullScreenMode->N12Click();
+            fullScreenMode->toggleFullScreen();
         } catch (const Error& error) {
             return QString::fromUtf8(error.what());
         }
@@ -165,14 +165,14 @@ struct Rig
 
 void verifyWindowed(Rig& rig)
 {
-    QVERIFY(!rig.parts.N12->isChecked());
+    QVERIFY(!rig.parts.fullScreenAction->isChecked());
     QCOMPARE(rig.fullScreen, 0);
     QCOMPARE(rig.suppressRedraw, 0);
-    for (QWidget* part : { rig.parts.Panel12, rig.parts.Panel9, rig.parts.Splitter2,
-             rig.parts.Panel4, rig.parts.Panel1, rig.parts.Bevel7 })
+    for (QWidget* part : { rig.parts.toolbar, rig.parts.leftPanel, rig.parts.splitter,
+             rig.parts.statusBarSpacer, rig.parts.statusBar, rig.parts.menuRule })
         QVERIFY(part->isVisible());
-    QVERIFY(rig.parts.Show2->isVisible());
-    QVERIFY(rig.parts.Help1->isEnabled());
+    QVERIFY(rig.parts.viewMenuAction->isVisible());
+    QVERIFY(rig.parts.helpMenuAction->isEnabled());
     QVERIFY(!(rig.window.windowFlags() & Qt::FramelessWindowHint));
     QCOMPARE(QSize(rig.surface.width(), rig.surface.height()), rig.plot->size());
 }
@@ -187,7 +187,7 @@ private slots:
     void enteringRunsEveryStepInOrderAtTheStartMode()
     {
         Rig rig;
-        rig.fullScreenMode->N12Click();
+        rig.fullScreenMode->toggleFullScreen();
         const QString before
             = QStringLiteral("size=%1x%2").arg(rig.plot->width()).arg(rig.plot->height());
         QCOMPARE(rig.logging->log,
@@ -199,10 +199,10 @@ private slots:
                 QStringLiteral("initialize suppress=1 full=-1 panels=hidden frameless=1 ") + before,
                 QStringLiteral("redraw suppress=0 full=-1 panels=hidden frameless=1 "
                                "size=640x480") }));
-        QVERIFY(rig.parts.N12->isChecked());
-        QVERIFY(!rig.parts.Help1->isEnabled());
-        QVERIFY(!rig.parts.Panel12->isVisible());
-        QVERIFY(!rig.parts.Bevel7->isVisible());
+        QVERIFY(rig.parts.fullScreenAction->isChecked());
+        QVERIFY(!rig.parts.helpMenuAction->isEnabled());
+        QVERIFY(!rig.parts.toolbar->isVisible());
+        QVERIFY(!rig.parts.menuRule->isVisible());
         QVERIFY(rig.display->activeMode() == (DisplayMode { 640, 480, 8 }));
         QVERIFY(rig.window.windowState() & Qt::WindowFullScreen);
         // The menu bar stays: it is the way out.
@@ -212,7 +212,7 @@ private slots:
     void choosingAModeInFullScreenSwitchesAndRedraws()
     {
         Rig rig;
-        rig.fullScreenMode->N12Click();
+        rig.fullScreenMode->toggleFullScreen();
         rig.logging->log.clear();
         rig.modeItem(QStringLiteral("800x600x16"))->trigger();
         QCOMPARE(rig.logging->log.size(), 3);
@@ -222,8 +222,8 @@ private slots:
         QVERIFY(rig.logging->log[2].endsWith(QStringLiteral("size=800x600")));
         QVERIFY(rig.display->activeMode() == (DisplayMode { 800, 600, 16 }));
         // Leaving and entering again keeps the chosen mode.
-        rig.fullScreenMode->N12Click();
-        rig.fullScreenMode->N12Click();
+        rig.fullScreenMode->toggleFullScreen();
+        rig.fullScreenMode->toggleFullScreen();
         QVERIFY(rig.display->activeMode() == (DisplayMode { 800, 600, 16 }));
     }
 
@@ -233,7 +233,7 @@ private slots:
         rig.modeItem(QStringLiteral("1024x768x32"))->trigger();
         QVERIFY(rig.logging->log.isEmpty());
         QVERIFY(rig.display->displaySettings().mode() == (DisplayMode { 640, 480, 8 }));
-        rig.fullScreenMode->N12Click();
+        rig.fullScreenMode->toggleFullScreen();
         QCOMPARE(QSize(rig.surface.width(), rig.surface.height()), QSize(640, 480));
     }
 
@@ -241,10 +241,10 @@ private slots:
     {
         Rig rig;
         rig.toolbarItem->trigger(); // "ツールバー" off: the toolbar is hidden
-        QVERIFY(!rig.parts.Panel12->isVisible());
-        rig.fullScreenMode->N12Click();
+        QVERIFY(!rig.parts.toolbar->isVisible());
+        rig.fullScreenMode->toggleFullScreen();
         rig.logging->log.clear();
-        rig.fullScreenMode->N12Click();
+        rig.fullScreenMode->toggleFullScreen();
         verifyWindowed(rig);
         QVERIFY(!rig.toolbarItem->isChecked());
         QVERIFY(rig.logging->log.last().startsWith(QStringLiteral("redraw suppress=0 full=0")));
@@ -253,7 +253,7 @@ private slots:
         // Choosing "ツールバー" now ticks it and the toolbar stays shown.
         rig.toolbarItem->trigger();
         QVERIFY(rig.toolbarItem->isChecked());
-        QVERIFY(rig.parts.Panel12->isVisible());
+        QVERIFY(rig.parts.toolbar->isVisible());
     }
 
     void theModeListIsTheSameAfterEverySwitch()
@@ -262,11 +262,11 @@ private slots:
         const QStringList start = rig.captions();
         QCOMPARE(start.size(), 12);
         QCOMPARE(start.first(), QStringLiteral("640x480x8"));
-        rig.fullScreenMode->N12Click();
+        rig.fullScreenMode->toggleFullScreen();
         QCOMPARE(rig.captions(), start);
         rig.modeItem(QStringLiteral("800x600x32"))->trigger();
         QCOMPARE(rig.captions(), start);
-        rig.fullScreenMode->N12Click();
+        rig.fullScreenMode->toggleFullScreen();
         QCOMPARE(rig.captions(), start);
     }
 
@@ -287,7 +287,7 @@ private slots:
         QStringList reported;
         rig.fullScreenMode->setErrorHandler(
             [&](const std::string& message) { reported << QString::fromStdString(message); });
-        rig.fullScreenMode->N12Click();
+        rig.fullScreenMode->toggleFullScreen();
         // An item whose depth is none of the four (the list itself never holds one).
         rig.modeItem(QStringLiteral("800x600x8"))->setText(QStringLiteral("800x600x12"));
         rig.modeItem(QStringLiteral("800x600x12"))->trigger();
@@ -303,7 +303,7 @@ private slots:
         rig.display->displaySettings().setWidth(800);
         rig.display->displaySettings().setHeight(600);
         rig.display->displaySettings().setBits(8);
-        rig.fullScreenMode->N12Click();
+        rig.fullScreenMode->toggleFullScreen();
         QCOMPARE(QSize(rig.surface.width(), rig.surface.height()), QSize(800, 600));
         const QRect shown = rig.display->pictureRect();
         QVERIFY(qAbs(shown.width() * 3 - shown.height() * 4) <= 4);
@@ -329,15 +329,16 @@ private slots:
         rig.display->displaySettings().setWidth(800);
         rig.display->displaySettings().setHeight(600);
         rig.display->displaySettings().setBits(16);
-        rig.fullScreenMode->N12Click();
+        rig.fullScreenMode->toggleFullScreen();
         const QRect shown = rig.display->pictureRect();
         QTest::mousePress(rig.plot, Qt::LeftButton, {}, shown.topLeft());
         QCOMPARE(pressed, QPoint(0, 0));
         QTest::mouseRelease(rig.plot, Qt::LeftButton, {}, shown.topLeft());
         const QPoint half(shown.x() + shown.width() / 2, shown.y() + shown.height() / 2);
         QTest::mousePress(rig.plot, Qt::LeftButton, {}, half);
-        QCOMPARE(pressed, QPoint(shown.width() / 2 * 800 / shown.width(),
-                              shown.height() / 2 * 600 / shown.height()));
+        QCOMPARE(pressed,
+            QPoint(shown.width() / 2 * 800 / shown.width(),
+                shown.height() / 2 * 600 / shown.height()));
         QTest::mouseRelease(rig.plot, Qt::LeftButton, {}, half);
         QCOMPARE(rig.display->toSurfacePixel(shown.topLeft() - QPoint(1, 1)).x() < 0, true);
     }

@@ -10,7 +10,7 @@ int main(int argc, char** argv)
         return runClipboardHelper(QString::fromUtf8(argv[2]));
     int failures = 0;
     for (auto* run : { runDisplayModesTest, runFullScreenTest, runPictureTest, runPrintTest,
-             runMainFormOutputTest })
+             runMainWindowOutputTest })
         failures += run(argc, argv);
     return failures == 0 ? 0 : 1;
 }

@@ -97,7 +97,7 @@ private slots:
         QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("d.x")));
         Commands rig;
         rig.dialogs.push(dir.filePath(typed));
-        rig.commands.Links1Click();
+        rig.commands.saveImage();
         const QByteArray bytes = readFile(dir.filePath(written));
         QCOMPARE(bytes.size(), 486358); // 54 + 1336 x 364: rows padded by 1 byte
         QVERIFY(bytes == QByteArray::fromStdString(bitmapFileBytes(rig.surface.image())));
@@ -114,8 +114,8 @@ private slots:
         const QString first = dir.filePath(QStringLiteral("first"));
         rig.dialogs.push(first);
         rig.dialogs.push(ScriptedDialogService::Cancel {});
-        rig.commands.Links1Click();
-        rig.commands.Links1Click();
+        rig.commands.saveImage();
+        rig.commands.saveImage();
         QCOMPARE(rig.dialogs.log().size(), 2);
         QVERIFY(rig.dialogs.log()[1].endsWith(
             QStringLiteral(": bmp: ") + first + QStringLiteral(".bmp")));
@@ -133,7 +133,7 @@ private slots:
         file.close();
         Commands rig;
         rig.dialogs.push(path);
-        rig.commands.Links1Click();
+        rig.commands.saveImage();
         QVERIFY(!rig.dialogs.log().first().endsWith(QStringLiteral("confirm")));
         QCOMPARE(readFile(path).size(), 486358);
     }
@@ -146,7 +146,7 @@ private slots:
         rig.dialogs.push(path);
         QString error;
         try {
-            rig.commands.Links1Click();
+            rig.commands.saveImage();
         } catch (const Error& e) {
             error = QString::fromUtf8(e.what());
         }
@@ -157,7 +157,7 @@ private slots:
     {
         Commands rig;
         QGuiApplication::clipboard()->setText(QStringLiteral("text before"));
-        rig.commands.Copy2Click();
+        rig.commands.copyPicture();
         const QImage copied = QGuiApplication::clipboard()->image();
         QCOMPARE(copied.size(), QSize(445, 364));
         QCOMPARE(copied.convertToFormat(QImage::Format_RGB32),
@@ -187,7 +187,7 @@ private slots:
         ScriptedDialogService dialogs;
         PrintPage page;
         OutputCommands commands(nullptr, dialogs, surface, page);
-        commands.Copy2Click();
+        commands.copyPicture();
         const QImage copied = QGuiApplication::clipboard()->image();
         QCOMPARE(pixelsOfColour(copied, qRgb(255, 0, 0)), traced);
 
@@ -233,7 +233,7 @@ int runPictureTest(int argc, char** argv)
 int runClipboardHelper(const QString& outPath)
 {
     Commands rig;
-    rig.commands.Copy2Click();
+    rig.commands.copyPicture();
     QProcess xclip;
     xclip.setStandardOutputFile(outPath);
     xclip.start(QStringLiteral("xclip"),

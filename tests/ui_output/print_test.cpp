@@ -163,7 +163,7 @@ private slots:
             surface.canvas().fillRect(0, 0, 445, 364);
             preview.close();
         });
-        commands.Print2Click();
+        commands.print();
         QCOMPARE(caption, QStringLiteral("グラフの印刷"));
         QVERIFY(maximised);
         QCOMPARE(page.engine().printer().docName(), QStringLiteral("グラフの印刷"));

@@ -5,5 +5,5 @@ int runDisplayModesTest(int argc, char** argv);
 int runFullScreenTest(int argc, char** argv);
 int runPictureTest(int argc, char** argv);
 int runPrintTest(int argc, char** argv);
-int runMainFormOutputTest(int argc, char** argv);
+int runMainWindowOutputTest(int argc, char** argv);
 int runClipboardHelper(const class QString& outPath);

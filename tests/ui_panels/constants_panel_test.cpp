@@ -16,7 +16,7 @@ struct StepCase
     const char* value;
     const char* step;
     std::vector<UpDownButton> presses;
-    std::vector<const char*> texts; // val_a after each press
+    std::vector<const char*> texts; // m_aEdit after each press
     int redraws;
 };
 
@@ -49,8 +49,8 @@ private slots:
             harness.document.setText(Setting::AInterval, row.step);
             harness.frames.clear();
             for (std::size_t i = 0; i < row.presses.size(); ++i) {
-                QVERIFY2(panel.UpDown1->press(row.presses[i]), row.why);
-                QCOMPARE(panel.val_a->text(), QString::fromUtf8(row.texts[i]));
+                QVERIFY2(panel.m_aUpDown->press(row.presses[i]), row.why);
+                QCOMPARE(panel.m_aEdit->text(), QString::fromUtf8(row.texts[i]));
                 QCOMPARE(harness.document.settings().valA, std::string(row.texts[i]));
             }
             QVERIFY2(harness.redraws() == row.redraws, row.why);
@@ -63,9 +63,9 @@ private slots:
         ConstantsPanel panel(harness.document, harness.dialogs);
         harness.constants = &panel;
         harness.document.setText(Setting::BInterval, "0.25");
-        panel.UpDown2->press(UpDownButton::Up);
-        QCOMPARE(panel.val_b->text(), QStringLiteral("0.25"));
-        QCOMPARE(panel.val_a->text(), QStringLiteral("0"));
+        panel.m_bUpDown->press(UpDownButton::Up);
+        QCOMPARE(panel.m_bEdit->text(), QStringLiteral("0.25"));
+        QCOMPARE(panel.m_aEdit->text(), QStringLiteral("0"));
         QCOMPARE(harness.redraws(), 1);
     }
 
@@ -90,8 +90,8 @@ private slots:
             harness.document.setText(Setting::ValA, row.value);
             harness.document.setText(Setting::AInterval, row.step);
             harness.frames.clear();
-            QCOMPARE(errorOf([&] { panel.UpDown1->press(UpDownButton::Up); }), row.message);
-            QCOMPARE(panel.val_a->text(), QString::fromUtf8(row.value));
+            QCOMPARE(errorOf([&] { panel.m_aUpDown->press(UpDownButton::Up); }), row.message);
+            QCOMPARE(panel.m_aEdit->text(), QString::fromUtf8(row.value));
             QVERIFY2(harness.redraws() == 0, row.why);
         }
     }
@@ -102,7 +102,7 @@ private slots:
         ConstantsPanel panel(harness.document, harness.dialogs);
         harness.document.setText(Setting::ValA, "1E4932");
         harness.document.setText(Setting::AInterval, "1E4932");
-        QVERIFY(errorOf([&] { panel.UpDown1->press(UpDownButton::Up); })
+        QVERIFY(errorOf([&] { panel.m_aUpDown->press(UpDownButton::Up); })
             != QStringLiteral("(no error)"));
         QCOMPARE(harness.document.settings().valA, std::string("1E4932"));
     }
@@ -113,13 +113,13 @@ private slots:
         ConstantsPanel panel(harness.document, harness.dialogs);
         harness.constants = &panel;
         panel.show();
-        panel.val_a->setFocus();
-        panel.val_a->selectAll();
-        QTest::keyClicks(panel.val_a, QStringLiteral("-2"));
+        panel.m_aEdit->setFocus();
+        panel.m_aEdit->selectAll();
+        QTest::keyClicks(panel.m_aEdit, QStringLiteral("-2"));
         QCOMPARE(harness.redraws(), 2); // after "-" (drawn with a = 0) and after "-2"
         QCOMPARE(harness.document.settings().valA, std::string("-2"));
-        QCOMPARE(panel.val_a->text(), QStringLiteral("-2"));
-        QCOMPARE(panel.val_a->cursorPosition(), 2);
+        QCOMPARE(panel.m_aEdit->text(), QStringLiteral("-2"));
+        QCOMPARE(panel.m_aEdit->cursorPosition(), 2);
     }
 
     void anErrorOfTheRedrawLeavesThroughTheEventLoop()
@@ -129,14 +129,14 @@ private slots:
         harness.constants = &panel;
         harness.document.setText(Setting::Ratio, "abc");
         panel.show();
-        panel.val_a->setFocus();
-        panel.val_a->selectAll();
-        QTest::keyClicks(panel.val_a, QStringLiteral("1"));
+        panel.m_aEdit->setFocus();
+        panel.m_aEdit->selectAll();
+        QTest::keyClicks(panel.m_aEdit, QStringLiteral("1"));
         QCOMPARE(errorOf([] { deliverQueued(); }), notFloat("abc"));
         QCOMPARE(harness.document.settings().valA, std::string("1")); // the change stays
         // A press whose redraw fails: the error is raised again from the event loop, and the
         // held arrow does not go on repeating.
-        QTest::mousePress(panel.UpDown1, Qt::LeftButton, {}, QPoint(8, 4));
+        QTest::mousePress(panel.m_aUpDown, Qt::LeftButton, {}, QPoint(8, 4));
         QCOMPARE(errorOf([] { deliverQueued(); }), notFloat("abc"));
         QCOMPARE(harness.document.settings().valA, std::string("2"));
         QTest::qWait(600);
@@ -150,7 +150,7 @@ private slots:
         harness.constants = &panel;
         harness.document.setText(Setting::ValB, "abc");
         deliverQueued();
-        QCOMPARE(panel.val_b->text(), QStringLiteral("abc"));
+        QCOMPARE(panel.m_bEdit->text(), QStringLiteral("abc"));
         QCOMPARE(harness.redraws(), 1);
     }
 
@@ -161,23 +161,23 @@ private slots:
         harness.constants = &panel;
         harness.document.setText(Setting::AInterval, "0");
         for (int i = 0; i < 32767; ++i)
-            QVERIFY(panel.UpDown1->press(UpDownButton::Up));
-        QCOMPARE(panel.UpDown1->position(), 32767);
+            QVERIFY(panel.m_aUpDown->press(UpDownButton::Up));
+        QCOMPARE(panel.m_aUpDown->position(), 32767);
         harness.document.setText(Setting::AInterval, "1");
         harness.document.setText(Setting::ValA, "5"); // edited by hand in between
         harness.frames.clear();
-        QVERIFY(!panel.UpDown1->press(UpDownButton::Up));
-        QCOMPARE(panel.val_a->text(), QStringLiteral("5"));
+        QVERIFY(!panel.m_aUpDown->press(UpDownButton::Up));
+        QCOMPARE(panel.m_aEdit->text(), QStringLiteral("5"));
         QCOMPARE(harness.redraws(), 0);
-        QVERIFY(panel.UpDown1->press(UpDownButton::Down));
-        QCOMPARE(panel.val_a->text(), QStringLiteral("4"));
+        QVERIFY(panel.m_aUpDown->press(UpDownButton::Down));
+        QCOMPARE(panel.m_aEdit->text(), QStringLiteral("4"));
         // b has a counter of its own; the bottom end is symmetric.
-        QVERIFY(panel.UpDown2->press(UpDownButton::Up));
-        panel.UpDown2->setPosition(-32767);
-        QVERIFY(!panel.UpDown2->press(UpDownButton::Down));
+        QVERIFY(panel.m_bUpDown->press(UpDownButton::Up));
+        panel.m_bUpDown->setPosition(-32767);
+        QVERIFY(!panel.m_bUpDown->press(UpDownButton::Down));
         panel.resetCounterA();
-        QCOMPARE(panel.UpDown1->position(), 0);
-        QCOMPARE(panel.UpDown2->position(), -32767);
+        QCOMPARE(panel.m_aUpDown->position(), 0);
+        QCOMPARE(panel.m_bUpDown->position(), -32767);
     }
 
     void arrowHalvesStepUpAndDown()
@@ -186,12 +186,12 @@ private slots:
         ConstantsPanel panel(harness.document, harness.dialogs);
         harness.constants = &panel;
         panel.show();
-        QTest::mouseClick(panel.UpDown1, Qt::LeftButton, {}, QPoint(8, 4));
-        QCOMPARE(panel.val_a->text(), QStringLiteral("1"));
-        QTest::mouseClick(panel.UpDown1, Qt::LeftButton, {}, QPoint(8, 20));
-        QTest::mouseClick(panel.UpDown1, Qt::LeftButton, {}, QPoint(8, 20));
-        QCOMPARE(panel.val_a->text(), QStringLiteral("-1"));
-        QCOMPARE(panel.UpDown1->position(), -1);
+        QTest::mouseClick(panel.m_aUpDown, Qt::LeftButton, {}, QPoint(8, 4));
+        QCOMPARE(panel.m_aEdit->text(), QStringLiteral("1"));
+        QTest::mouseClick(panel.m_aUpDown, Qt::LeftButton, {}, QPoint(8, 20));
+        QTest::mouseClick(panel.m_aUpDown, Qt::LeftButton, {}, QPoint(8, 20));
+        QCOMPARE(panel.m_aEdit->text(), QStringLiteral("-1"));
+        QCOMPARE(panel.m_aUpDown->position(), -1);
     }
 
     void stepDialogStoresTheTextAsTyped()
@@ -201,18 +201,18 @@ private slots:
         harness.constants = &panel;
         panel.show();
         harness.dialogs.push(QStringLiteral("abc"));
-        QTest::mouseClick(panel.stepButtonA, Qt::LeftButton);
+        QTest::mouseClick(panel.m_aStepButton, Qt::LeftButton);
         deliverQueued();
         harness.dialogs.push(ScriptedDialogService::Cancel {});
-        panel.setStepBClick();
+        panel.askStepB();
         QCOMPARE(harness.dialogs.log(),
             QStringList({ QStringLiteral("input: 刻み値設定: 定数Aの刻み値を設定してください。: 1"),
                 QStringLiteral("input: 刻み値設定: 定数Bの刻み値を設定してください。: 1") }));
         QCOMPARE(harness.document.settings().aInterval, std::string("abc"));
         QCOMPARE(harness.document.settings().bInterval, std::string("1"));
         QCOMPARE(harness.redraws(), 0);
-        QCOMPARE(errorOf([&] { panel.UpDown1->press(UpDownButton::Up); }), notFloat("abc"));
-        QCOMPARE(panel.stepButtonA->toolTip(), QStringLiteral("刻み値を設定する"));
+        QCOMPARE(errorOf([&] { panel.m_aUpDown->press(UpDownButton::Up); }), notFloat("abc"));
+        QCOMPARE(panel.m_aStepButton->toolTip(), QStringLiteral("刻み値を設定する"));
     }
 
     void layoutMatchesThePanel()
@@ -220,12 +220,12 @@ private slots:
         PanelHarness harness;
         ConstantsPanel panel(harness.document, harness.dialogs);
         QCOMPARE(panel.size(), QSize(152, 64));
-        QCOMPARE(panel.val_a->geometry(), QRect(50, 8, 39, 20));
-        QCOMPARE(panel.val_b->geometry(), QRect(50, 37, 40, 20));
-        QCOMPARE(panel.UpDown1->geometry(), QRect(94, 6, 16, 24));
-        QCOMPARE(panel.UpDown2->geometry(), QRect(94, 35, 16, 24));
-        QCOMPARE(panel.stepButtonA->geometry(), QRect(114, 6, 14, 24));
-        QCOMPARE(panel.stepButtonB->geometry(), QRect(114, 35, 14, 24));
+        QCOMPARE(panel.m_aEdit->geometry(), QRect(50, 8, 39, 20));
+        QCOMPARE(panel.m_bEdit->geometry(), QRect(50, 37, 40, 20));
+        QCOMPARE(panel.m_aUpDown->geometry(), QRect(94, 6, 16, 24));
+        QCOMPARE(panel.m_bUpDown->geometry(), QRect(94, 35, 16, 24));
+        QCOMPARE(panel.m_aStepButton->geometry(), QRect(114, 6, 14, 24));
+        QCOMPARE(panel.m_bStepButton->geometry(), QRect(114, 35, 14, 24));
     }
 };
 

@@ -72,11 +72,11 @@ private slots:
         SettingsPanel panel(harness.document, harness.dialogs);
         harness.settings = &panel;
         panel.show();
-        panel.EditAccuracy->setFocus();
-        panel.EditAccuracy->selectAll();
-        QTest::keyClicks(panel.EditAccuracy, QStringLiteral("3"));
-        QTest::mouseClick(panel.CheckScale, Qt::LeftButton);
-        panel.MainLineWidth->setValue(4);
+        panel.m_accuracyEdit->setFocus();
+        panel.m_accuracyEdit->selectAll();
+        QTest::keyClicks(panel.m_accuracyEdit, QStringLiteral("3"));
+        QTest::mouseClick(panel.m_gridCheck, Qt::LeftButton);
+        panel.m_gridWidthSpin->setValue(4);
         deliverQueued();
         QCOMPARE(harness.document.settings().accuracy, std::string("3"));
         QCOMPARE(harness.document.settings().checkScale, false);
@@ -86,10 +86,10 @@ private slots:
         harness.document.setText(Setting::Animate, "7");
         harness.document.setFlag(Setting::CheckScale, true);
         harness.document.setText(Setting::MainLineWidth, "2");
-        QCOMPARE(panel.Edit1->text(), QStringLiteral("2"));
-        QCOMPARE(panel.aniedit->text(), QStringLiteral("7"));
-        QVERIFY(panel.CheckScale->isChecked());
-        QCOMPARE(panel.MainLineWidth->value(), 2);
+        QCOMPARE(panel.m_ratioEdit->text(), QStringLiteral("2"));
+        QCOMPARE(panel.m_animationFramesEdit->text(), QStringLiteral("7"));
+        QVERIFY(panel.m_gridCheck->isChecked());
+        QCOMPARE(panel.m_gridWidthSpin->value(), 2);
         deliverQueued();
         QCOMPARE(harness.document.settings().mainLineWidth, std::string("2"));
         QCOMPARE(harness.redraws(), 0);
@@ -103,7 +103,7 @@ private slots:
             harness.settings = &panel;
             panel.show();
             harness.dialogs.push(yes);
-            QTest::mouseClick(panel.CheckBox1, Qt::LeftButton);
+            QTest::mouseClick(panel.m_degreeCheck, Qt::LeftButton);
             deliverQueued();
             QCOMPARE(harness.dialogs.log(), QStringList { DegreeQuestion });
             QVERIFY(harness.document.settings().checkDegree);
@@ -117,11 +117,12 @@ private slots:
             QVERIFY(harness.document.settings() == expected);
             QCOMPARE(harness.document.Zoom, yes ? 1 : 25);
             QCOMPARE(harness.redraws(), yes ? 1 : 0);
-            QCOMPARE(panel.Edit1->text(), QString::fromStdString(expected.ratio));
-            QCOMPARE(panel.EditInterval2->text(), QString::fromStdString(expected.interval2));
+            QCOMPARE(panel.m_ratioEdit->text(), QString::fromStdString(expected.ratio));
+            QCOMPARE(
+                panel.m_horizontalIntervalEdit->text(), QString::fromStdString(expected.interval2));
 
             // Clearing the box asks nothing and changes nothing else.
-            QTest::mouseClick(panel.CheckBox1, Qt::LeftButton);
+            QTest::mouseClick(panel.m_degreeCheck, Qt::LeftButton);
             deliverQueued();
             QCOMPARE(harness.dialogs.log().size(), 1);
             QVERIFY(!harness.document.settings().checkDegree);
@@ -139,7 +140,7 @@ private slots:
         harness.document.setFlag(Setting::CheckDegree, true); // "度表示に設定"
         harness.document.setFlag(Setting::CheckDegree, true);
         QCOMPARE(harness.dialogs.log(), QStringList { DegreeQuestion });
-        QVERIFY(panel.CheckBox1->isChecked());
+        QVERIFY(panel.m_degreeCheck->isChecked());
         QCOMPARE(harness.document.settings().ratio, std::string("1"));
     }
 
@@ -151,17 +152,17 @@ private slots:
         panel.setRedraw([&] { harness.view.RedrawPlot(); });
         panel.show();
         harness.dialogs.push(ScriptedDialogService::Cancel {});
-        QTest::mouseClick(panel.BackgroundColor, Qt::LeftButton);
+        QTest::mouseClick(panel.m_backgroundSwatch, Qt::LeftButton);
         deliverQueued();
         QCOMPARE(harness.redraws(), 1);
         QCOMPARE(harness.document.settings().backgroundColor, 0);
 
         harness.dialogs.push(std::int32_t { 0x0000ff });
-        QTest::mouseClick(panel.MainLineColor, Qt::LeftButton);
+        QTest::mouseClick(panel.m_gridColorSwatch, Qt::LeftButton);
         deliverQueued();
         QCOMPARE(harness.redraws(), 2);
         QCOMPARE(harness.document.settings().mainLineColor, 0x0000ff);
-        QCOMPARE(panel.MainLineColor->palette().color(QPalette::Window), QColor(255, 0, 0));
+        QCOMPARE(panel.m_gridColorSwatch->palette().color(QPalette::Window), QColor(255, 0, 0));
         QCOMPARE(harness.dialogs.log(),
             QStringList({ QStringLiteral("color: 0"), QStringLiteral("color: 8421504") }));
     }
@@ -170,19 +171,19 @@ private slots:
     {
         PanelHarness harness;
         SettingsPanel panel(harness.document, harness.dialogs);
-        QCOMPARE(panel.EditAccuracy->text(), QStringLiteral("1"));
-        QCOMPARE(panel.EditTempAccuracy->text(), QStringLiteral("20"));
-        QCOMPARE(panel.EditInterval->text(), QStringLiteral("1.0"));
-        QCOMPARE(panel.EditInterval2->text(), QStringLiteral("1.0"));
-        QCOMPARE(panel.aniedit->text(), QStringLiteral("40"));
-        QCOMPARE(panel.Edit1->text(), QStringLiteral("1"));
-        QVERIFY(panel.CheckScale->isChecked());
-        QVERIFY(!panel.CheckBox1->isChecked());
-        QCOMPARE(panel.MainLineWidth->minimum(), 1);
-        QCOMPARE(panel.MainLineWidth->maximum(), 5);
-        QCOMPARE(panel.EditAccuracy->geometry(), QRect(188, 60, 73, 20));
-        QCOMPARE(panel.EditInterval2->geometry(), QRect(220, 135, 73, 20));
-        QCOMPARE(panel.MainLineColor->geometry(), QRect(137, 34, 81, 21));
+        QCOMPARE(panel.m_accuracyEdit->text(), QStringLiteral("1"));
+        QCOMPARE(panel.m_movingAccuracyEdit->text(), QStringLiteral("20"));
+        QCOMPARE(panel.m_verticalIntervalEdit->text(), QStringLiteral("1.0"));
+        QCOMPARE(panel.m_horizontalIntervalEdit->text(), QStringLiteral("1.0"));
+        QCOMPARE(panel.m_animationFramesEdit->text(), QStringLiteral("40"));
+        QCOMPARE(panel.m_ratioEdit->text(), QStringLiteral("1"));
+        QVERIFY(panel.m_gridCheck->isChecked());
+        QVERIFY(!panel.m_degreeCheck->isChecked());
+        QCOMPARE(panel.m_gridWidthSpin->minimum(), 1);
+        QCOMPARE(panel.m_gridWidthSpin->maximum(), 5);
+        QCOMPARE(panel.m_accuracyEdit->geometry(), QRect(188, 60, 73, 20));
+        QCOMPARE(panel.m_horizontalIntervalEdit->geometry(), QRect(220, 135, 73, 20));
+        QCOMPARE(panel.m_gridColorSwatch->geometry(), QRect(137, 34, 81, 21));
     }
 };
 

@@ -140,7 +140,7 @@ private slots:
         ConstantsPanel panel(harness.document, harness.dialogs);
         harness.constants = &panel;
         harness.document.setText(Setting::AInterval, "0.1");
-        panel.UpDown2->press(UpDownButton::Up);
+        panel.m_bUpDown->press(UpDownButton::Up);
         harness.document.setText(Setting::ValB, "0");
         harness.frames.clear();
         GraphEntry set;
@@ -148,14 +148,14 @@ private slots:
         set.formula1 = "0.5";
         set.formula2 = "2";
         restoreConstants(harness.document, harness.view, set);
-        QCOMPARE(panel.val_a->text(), QStringLiteral("0.5"));
-        QCOMPARE(panel.val_b->text(), QStringLiteral("2"));
+        QCOMPARE(panel.m_aEdit->text(), QStringLiteral("0.5"));
+        QCOMPARE(panel.m_bEdit->text(), QStringLiteral("2"));
         QCOMPARE(harness.redraws(), 3);
         restoreConstants(harness.document, harness.view, set);
         QCOMPARE(harness.redraws(), 4);
         // Steps and counters are not touched.
         QCOMPARE(harness.document.settings().aInterval, std::string("0.1"));
-        QCOMPARE(panel.UpDown2->position(), 1);
+        QCOMPARE(panel.m_bUpDown->position(), 1);
     }
 
     void savedDocumentLoadsBackTheSame()

@@ -1,11 +1,11 @@
-#include "main_form.h"
+#include "main_window.h"
 
 #include "calc/error.h"
 #include "constants_panel.h"
 #include "conversions.h"
 #include "error_box.h"
+#include "graph_dialog.h"
 #include "graph_list.h"
-#include "input_dlg.h"
 #include "output_wiring.h"
 #include "platform/dialog_service.h"
 #include "platform/plot_widget.h"
@@ -25,7 +25,7 @@ namespace {
     constexpr int DesignedPlotHeight = 364;
 } // namespace
 
-TMainForm::TMainForm(DialogService& dialogs, const QStringList& arguments, QWidget* parent)
+MainWindow::MainWindow(DialogService& dialogs, const QStringList& arguments, QWidget* parent)
     : QMainWindow(parent)
     , m_dialogs(dialogs)
     , m_arguments(arguments)
@@ -33,48 +33,48 @@ TMainForm::TMainForm(DialogService& dialogs, const QStringList& arguments, QWidg
     , m_plotView(m_document, m_surface, plotHooks())
     , m_help(this)
 {
-    setObjectName(QStringLiteral("MainForm"));
-    // Until the end of the first FormCreate nothing is drawn; its value also marks the first
+    setObjectName(QStringLiteral("MainWindow"));
+    // Until the end of the first initialiseView() nothing is drawn; its value also marks the first
     // creation, the only one that reads the command line.
     m_plotView.suppressRedraw = 1;
     m_plotView.decimalPoint = localeDecimalPoint();
     m_keys = new KeyState(this);
     buildPanels();
     installHooks();
-    FormCreate();
-    m_inputDlg = new TInputDlg(m_document, m_dialogs, this);
+    initialiseView();
+    m_graphDialog = new GraphDialog(m_document, m_dialogs, this);
     installOutputCommands(*this, m_dialogs);
 }
 
-TMainForm::~TMainForm()
+MainWindow::~MainWindow()
 {
     // The child widgets refer to the document, the surface and the plot view, which are members
     // and would die before the base class deletes the children: delete the children first.
     qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
-PlotHooks TMainForm::plotHooks()
+PlotHooks MainWindow::plotHooks()
 {
     // The controls these reach are built before the first redraw can run.
     PlotHooks hooks;
-    hooks.setTrackBarPosition = [this](int position) {
-        const QSignalBlocker blocker(TrackBar1);
-        TrackBar1->setValue(position);
+    hooks.setZoomSliderPosition = [this](int position) {
+        const QSignalBlocker blocker(m_zoomSlider);
+        m_zoomSlider->setValue(position);
     };
     hooks.setZoomText
-        = [this](const std::string& text) { ZoomPanel->setText(QString::fromStdString(text)); };
+        = [this](const std::string& text) { m_zoomLabel->setText(QString::fromStdString(text)); };
     hooks.setBusyLamp = [this](bool busy) {
-        QPalette palette = BusyStatPanel->palette();
+        QPalette palette = m_busyLamp->palette();
         palette.setColor(QPalette::Window, busy ? Qt::red : Qt::black);
-        BusyStatPanel->setPalette(palette);
-        BusyStatPanel->repaint();
+        m_busyLamp->setPalette(palette);
+        m_busyLamp->repaint();
     };
     hooks.heldKeys = [this] { return static_cast<int>(m_keys->heldKeys()); };
     hooks.entryHidden = [](int) {};
     return hooks;
 }
 
-void TMainForm::installHooks()
+void MainWindow::installHooks()
 {
     DocumentHooks documentHooks;
     documentHooks.settingChanged = [this](Setting setting) { settingChanged(setting); };
@@ -84,27 +84,27 @@ void TMainForm::installHooks()
     };
     documentHooks.degreeAutoSettingsApplied = [this] {
         {
-            const QSignalBlocker blocker(TrackBar1);
-            TrackBar1->setValue(1);
+            const QSignalBlocker blocker(m_zoomSlider);
+            m_zoomSlider->setValue(1);
         }
         RedrawPlot();
     };
     m_document.setHooks(std::move(documentHooks));
 }
 
-void TMainForm::settingChanged(Setting setting)
+void MainWindow::settingChanged(Setting setting)
 {
-    // Typing in val_a sets the document's text, whose change redraws once; a load or a
+    // Typing in the a or b box sets the document's text, whose change redraws once; a load or a
     // restore setting the text does the same.
     m_constantsPanel->syncFromDocument(setting);
     m_settingsPanel->syncFromDocument(setting);
     if (setting == Setting::ValA || setting == Setting::ValB)
         RedrawPlot();
-    if (setting == Setting::OtherFunction && N23)
-        N23->setChecked(m_document.settings().otherFunction);
+    if (setting == Setting::OtherFunction && m_functionCallsAction)
+        m_functionCallsAction->setChecked(m_document.settings().otherFunction);
 }
 
-void TMainForm::FormCreate()
+void MainWindow::initialiseView()
 {
     m_plotView.settleTicks = 0;
     if (m_plotView.suppressRedraw != 0) {
@@ -117,13 +117,13 @@ void TMainForm::FormCreate()
     m_graphList->rebuild();
 }
 
-void TMainForm::readCommandLine()
+void MainWindow::readCommandLine()
 {
     for (const QString& argument : m_arguments) {
         if (argument == QLatin1String("-m") || argument == QLatin1String("-M")) {
             m_startMaximized = true;
         } else if (argument == QLatin1String("-n") || argument == QLatin1String("-N")) {
-            N25->setChecked(false);
+            m_animatedRestoreAction->setChecked(false);
         } else if (!argument.isEmpty() && !argument.startsWith(QLatin1Char('-'))) {
             // A path that cannot be read is reported and ends the command line; start-up
             // goes on with the document as far as the loader got.
@@ -137,7 +137,7 @@ void TMainForm::readCommandLine()
     }
 }
 
-void TMainForm::showAtStartup()
+void MainWindow::showAtStartup()
 {
     if (m_startMaximized)
         showMaximized();
@@ -145,7 +145,7 @@ void TMainForm::showAtStartup()
         show();
 }
 
-void TMainForm::guarded(const std::function<void()>& command)
+void MainWindow::guarded(const std::function<void()>& command)
 {
     try {
         command();
@@ -154,15 +154,15 @@ void TMainForm::guarded(const std::function<void()>& command)
     }
 }
 
-void TMainForm::ToolButton6Click()
+void MainWindow::addGraph()
 {
-    if (!m_inputDlg->addGraph())
+    if (!m_graphDialog->addGraph())
         return;
     m_graphList->rebuild();
     RedrawPlot();
 }
 
-void TMainForm::TreeView1DblClick(int slot)
+void MainWindow::openEntry(int slot)
 {
     const GraphEntry& entry = m_document.entry(slot - 1);
     if (entry.kind == static_cast<std::int32_t>(GraphKind::Position)
@@ -170,35 +170,35 @@ void TMainForm::TreeView1DblClick(int slot)
         restoreStoredItem(slot - 1);
         return;
     }
-    if (!m_inputDlg->editGraph(slot - 1))
+    if (!m_graphDialog->editGraph(slot - 1))
         return;
     m_graphList->rebuild();
     RedrawPlot();
 }
 
-void TMainForm::N7Click()
+void MainWindow::startAnimation()
 {
     m_plotView.animate();
 }
 
-void TMainForm::N10Click()
+void MainWindow::toggleTraceMode()
 {
     m_plotView.toggleTraceMode();
-    N10->setChecked(m_plotView.traceMode());
+    m_traceModeAction->setChecked(m_plotView.traceMode());
 }
 
-void TMainForm::N15Click()
+void MainWindow::switchToDegrees()
 {
     m_document.setFlag(Setting::CheckDegree, true);
 }
 
-void TMainForm::N23Click()
+void MainWindow::toggleFunctionCalls()
 {
     m_document.setFlag(Setting::OtherFunction, !m_document.settings().otherFunction);
-    N23->setChecked(m_document.settings().otherFunction);
+    m_functionCallsAction->setChecked(m_document.settings().otherFunction);
 }
 
-void TMainForm::Exit2Click()
+void MainWindow::quit()
 {
     close();
 }

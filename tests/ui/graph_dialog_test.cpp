@@ -1,6 +1,6 @@
 #include "document/document.h"
 #include "platform/scripted_dialog_service.h"
-#include "ui/input_dlg.h"
+#include "ui/graph_dialog.h"
 #include "ui/up_down_buttons.h"
 #include "ui_test_support.h"
 
@@ -20,24 +20,24 @@ struct Harness
 {
     Document document;
     ScriptedDialogService dialogs;
-    TInputDlg dialog { document, dialogs };
+    GraphDialog dialog { document, dialogs };
 
     // Runs the add flow; fill edits the dialog while it is shown, then "OK" is pressed.
-    bool add(std::function<void(TInputDlg&)> fill = {}, bool confirm = true)
+    bool add(std::function<void(GraphDialog&)> fill = {}, bool confirm = true)
     {
         whenModal([this, fill, confirm] {
             if (fill)
                 fill(dialog);
-            (confirm ? dialog.OKBtn : dialog.CancelBtn)->click();
+            (confirm ? dialog.m_okButton : dialog.m_cancelButton)->click();
         });
         return dialog.addGraph();
     }
-    bool edit(int slot, std::function<void(TInputDlg&)> fill = {})
+    bool edit(int slot, std::function<void(GraphDialog&)> fill = {})
     {
         whenModal([this, fill] {
             if (fill)
                 fill(dialog);
-            dialog.OKBtn->click();
+            dialog.m_okButton->click();
         });
         return dialog.editGraph(slot);
     }
@@ -45,7 +45,7 @@ struct Harness
 
 } // namespace
 
-class InputDlgTest : public QObject
+class GraphDialogTest : public QObject
 {
     Q_OBJECT
 private slots:
@@ -65,19 +65,19 @@ private slots:
     void colourDialogAndWidth();
 };
 
-void InputDlgTest::layoutIsFixed()
+void GraphDialogTest::layoutIsFixed()
 {
     Harness h;
     QCOMPARE(h.dialog.size(), QSize(385, 309));
     QCOMPARE(h.dialog.windowTitle(), QStringLiteral("グラフの設定"));
-    QCOMPARE(h.dialog.OKBtn->geometry(), QRect(214, 274, 75, 25));
-    QCOMPARE(h.dialog.CancelBtn->geometry(), QRect(294, 274, 75, 25));
-    QCOMPARE(h.dialog.CancelBtn->text(), QStringLiteral("ｷｬﾝｾﾙ"));
-    QVERIFY(h.dialog.RadioButton1->isChecked());
-    QCOMPARE(h.dialog.SpinEdit1->text(), QStringLiteral("100"));
+    QCOMPARE(h.dialog.m_okButton->geometry(), QRect(214, 274, 75, 25));
+    QCOMPARE(h.dialog.m_cancelButton->geometry(), QRect(294, 274, 75, 25));
+    QCOMPARE(h.dialog.m_cancelButton->text(), QStringLiteral("ｷｬﾝｾﾙ"));
+    QVERIFY(h.dialog.m_functionKindButton->isChecked());
+    QCOMPARE(h.dialog.m_divisionsEdit->text(), QStringLiteral("100"));
 }
 
-void InputDlgTest::defaultAdd()
+void GraphDialogTest::defaultAdd()
 {
     Harness h;
     QVERIFY(h.add());
@@ -93,17 +93,17 @@ void InputDlgTest::defaultAdd()
     QCOMPARE(entry.color, 0xffffff);
     QCOMPARE(entry.width, 1);
     QCOMPARE(entry.visible, -1);
-    QCOMPARE(h.dialog.Label1->text(), QStringLiteral("y=f(x) "));
+    QCOMPARE(h.dialog.m_formulaLabel->text(), QStringLiteral("y=f(x) "));
 }
 
-void InputDlgTest::cancelledAddChangesNothing()
+void GraphDialogTest::cancelledAddChangesNothing()
 {
     Harness h;
-    QVERIFY(!h.add([](TInputDlg& d) { d.Edit1->setText(QStringLiteral("x")); }, false));
+    QVERIFY(!h.add([](GraphDialog& d) { d.m_formulaEdit->setText(QStringLiteral("x")); }, false));
     QCOMPARE(h.document.graphCount(), 0);
 }
 
-void InputDlgTest::rangeRepairs_data()
+void GraphDialogTest::rangeRepairs_data()
 {
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
@@ -139,7 +139,7 @@ void InputDlgTest::rangeRepairs_data()
                               << "-1";
 }
 
-void InputDlgTest::rangeRepairs()
+void GraphDialogTest::rangeRepairs()
 {
     QFETCH(QString, from);
     QFETCH(QString, to);
@@ -147,22 +147,22 @@ void InputDlgTest::rangeRepairs()
     QFETCH(QString, storedTo);
     Harness h;
     // A function graph hides the range row; the range is checked all the same.
-    QVERIFY(h.add([&](TInputDlg& d) {
-        d.Edit3->setText(from);
-        d.Edit4->setText(to);
+    QVERIFY(h.add([&](GraphDialog& d) {
+        d.m_rangeFromEdit->setText(from);
+        d.m_rangeToEdit->setText(to);
     }));
     QCOMPARE(QString::fromStdString(h.document.entry(0).rangeFrom), storedFrom);
     QCOMPARE(QString::fromStdString(h.document.entry(0).rangeTo), storedTo);
     QCOMPARE(h.dialogs.errors(), QStringList());
 }
 
-void InputDlgTest::rangeThatIsNotNumberIsReportedAndStored()
+void GraphDialogTest::rangeThatIsNotNumberIsReportedAndStored()
 {
     Harness h;
-    QVERIFY(h.add([](TInputDlg& d) {
-        d.RadioButton2->setChecked(true);
-        d.Edit3->setText(QStringLiteral("abc"));
-        d.Edit4->setText(QStringLiteral("1"));
+    QVERIFY(h.add([](GraphDialog& d) {
+        d.m_parametricKindButton->setChecked(true);
+        d.m_rangeFromEdit->setText(QStringLiteral("abc"));
+        d.m_rangeToEdit->setText(QStringLiteral("1"));
     }));
     QCOMPARE(
         h.dialogs.errors(), QStringList { QStringLiteral("'abc' は浮動小数点数ではありません.") });
@@ -170,22 +170,22 @@ void InputDlgTest::rangeThatIsNotNumberIsReportedAndStored()
     QCOMPARE(h.document.entry(0).kind, 1);
 }
 
-void InputDlgTest::kindKeptFromLastUse()
+void GraphDialogTest::kindKeptFromLastUse()
 {
     Harness h;
-    QVERIFY(h.add([](TInputDlg& d) { d.RadioButton3->setChecked(true); }));
+    QVERIFY(h.add([](GraphDialog& d) { d.m_polarKindButton->setChecked(true); }));
     bool polarShown = false;
     bool rangeShown = false;
-    QVERIFY(h.add([&](TInputDlg& d) {
-        polarShown = d.RadioButton3->isChecked();
-        rangeShown = d.Panel7->isVisible();
+    QVERIFY(h.add([&](GraphDialog& d) {
+        polarShown = d.m_polarKindButton->isChecked();
+        rangeShown = d.m_rangeRow->isVisible();
     }));
     QVERIFY(polarShown);
     QVERIFY(rangeShown);
     QCOMPARE(h.document.entry(1).kind, 2);
 }
 
-void InputDlgTest::kindSwitchRows_data()
+void GraphDialogTest::kindSwitchRows_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("label1");
@@ -196,7 +196,7 @@ void InputDlgTest::kindSwitchRows_data()
     QTest::newRow("polar") << 2 << QStringLiteral("r=f(s) ") << false << true;
 }
 
-void InputDlgTest::kindSwitchRows()
+void GraphDialogTest::kindSwitchRows()
 {
     QFETCH(int, kind);
     QFETCH(QString, label1);
@@ -206,13 +206,13 @@ void InputDlgTest::kindSwitchRows()
     GraphEntry entry = graph("g", kind);
     entry.visible = 0;
     h.document.appendEntry(entry);
-    h.dialog.RadioButton2->setChecked(true); // some other kind from an earlier use
+    h.dialog.m_parametricKindButton->setChecked(true); // some other kind from an earlier use
     bool shownSecond = false, shownRange = false;
     QString shownLabel;
-    QVERIFY(h.edit(0, [&](TInputDlg& d) {
-        shownSecond = d.Panel6->isVisible();
-        shownRange = d.Panel7->isVisible();
-        shownLabel = d.Label1->text();
+    QVERIFY(h.edit(0, [&](GraphDialog& d) {
+        shownSecond = d.m_secondFormulaRow->isVisible();
+        shownRange = d.m_rangeRow->isVisible();
+        shownLabel = d.m_formulaLabel->text();
     }));
     QCOMPARE(shownLabel, label1);
     QCOMPARE(shownSecond, secondRow);
@@ -220,7 +220,7 @@ void InputDlgTest::kindSwitchRows()
     QCOMPARE(h.dialog.selectedKind(), kind);
 }
 
-void InputDlgTest::editMakesHiddenGraphVisible()
+void GraphDialogTest::editMakesHiddenGraphVisible()
 {
     Harness h;
     GraphEntry entry = graph("sin(x)");
@@ -232,17 +232,17 @@ void InputDlgTest::editMakesHiddenGraphVisible()
     GraphEntry expected = entry;
     expected.visible = -1;
     QCOMPARE(h.document.entry(0), expected);
-    QCOMPARE(h.dialog.Panel5->height(), 3); // the sample shows the entry's width
+    QCOMPARE(h.dialog.m_sampleLine->height(), 3); // the sample shows the entry's width
 }
 
-void InputDlgTest::divisionsTextThatIsNotInteger()
+void GraphDialogTest::divisionsTextThatIsNotInteger()
 {
     Harness h;
-    QVERIFY(h.add([](TInputDlg& d) { d.SpinEdit1->setText(QStringLiteral("abc")); }));
+    QVERIFY(h.add([](GraphDialog& d) { d.m_divisionsEdit->setText(QStringLiteral("abc")); }));
     QCOMPARE(h.document.entry(0).divisions, 0);
 }
 
-void InputDlgTest::namingRule_data()
+void GraphDialogTest::namingRule_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("newName");
@@ -254,7 +254,7 @@ void InputDlgTest::namingRule_data()
                                  << "SIN(x)";
 }
 
-void InputDlgTest::namingRule()
+void GraphDialogTest::namingRule()
 {
     QFETCH(QString, name);
     QFETCH(QString, newName);
@@ -262,37 +262,37 @@ void InputDlgTest::namingRule()
     GraphEntry entry = graph("sin(x)");
     entry.name = name.toStdString();
     h.document.appendEntry(entry);
-    QVERIFY(h.edit(0, [](TInputDlg& d) { d.Edit1->setText(QStringLiteral("cos(x)")); }));
+    QVERIFY(h.edit(0, [](GraphDialog& d) { d.m_formulaEdit->setText(QStringLiteral("cos(x)")); }));
     QCOMPARE(QString::fromStdString(h.document.entry(0).name), newName);
     QCOMPARE(h.document.entry(0).formula1, std::string("cos(x)"));
 }
 
-void InputDlgTest::colourDialogAndWidth()
+void GraphDialogTest::colourDialogAndWidth()
 {
     Harness h;
     h.dialogs.push(std::int32_t { 0x0000ff });
     h.dialogs.push(ScriptedDialogService::Cancel {});
-    QVERIFY(h.add([](TInputDlg& d) {
-        d.Panel8Click(); // red chosen
-        d.Panel8Click(); // cancelled: red stays
-        d.UpDown1->stepUp();
-        d.UpDown1->stepUp();
+    QVERIFY(h.add([](GraphDialog& d) {
+        d.chooseLineColor(); // red chosen
+        d.chooseLineColor(); // cancelled: red stays
+        d.m_lineWidthButtons->stepUp();
+        d.m_lineWidthButtons->stepUp();
     }));
     QCOMPARE(h.document.entry(0).color, 0x0000ff);
     QCOMPARE(h.document.entry(0).width, 3);
-    QCOMPARE(h.dialog.Panel5->height(), 3);
+    QCOMPARE(h.dialog.m_sampleLine->height(), 3);
     // Colour and width stay for the next add.
-    QVERIFY(h.add([](TInputDlg& d) {
+    QVERIFY(h.add([](GraphDialog& d) {
         for (int i = 0; i < 9; ++i)
-            d.UpDown1->stepUp(); // held at 5
+            d.m_lineWidthButtons->stepUp(); // held at 5
     }));
     QCOMPARE(h.document.entry(1).color, 0x0000ff);
     QCOMPARE(h.document.entry(1).width, 5);
 }
 
-std::unique_ptr<QObject> makeInputDlgTest()
+std::unique_ptr<QObject> makeGraphDialogTest()
 {
-    return std::make_unique<InputDlgTest>();
+    return std::make_unique<GraphDialogTest>();
 }
 
-#include "input_dlg_test.moc"
+#include "graph_dialog_test.moc"

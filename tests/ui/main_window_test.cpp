@@ -1,8 +1,8 @@
 #include "platform/plot_widget.h"
 #include "platform/scripted_dialog_service.h"
+#include "ui/graph_dialog.h"
 #include "ui/graph_list.h"
-#include "ui/input_dlg.h"
-#include "ui/main_form.h"
+#include "ui/main_window.h"
 #include "ui/splitter_bar.h"
 #include "ui_test_support.h"
 
@@ -21,28 +21,28 @@ namespace {
 struct Harness
 {
     ScriptedDialogService dialogs;
-    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<MainWindow> window;
 
     explicit Harness(const QStringList& arguments = {}, bool show = true)
-        : form(std::make_unique<TMainForm>(dialogs, arguments))
+        : window(std::make_unique<MainWindow>(dialogs, arguments))
     {
-        // Ticks are driven by the tests, one DXTimer1Timer at a time.
-        form->DXTimer1->stop();
+        // Ticks are driven by the tests, one tick at a time.
+        window->m_tickTimer->stop();
         if (show) {
-            form->show();
-            QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         }
     }
     void ticks(int count)
     {
         for (int i = 0; i < count; ++i)
-            form->DXTimer1Timer();
+            window->tick();
     }
 };
 
 } // namespace
 
-class MainFormTest : public QObject
+class MainWindowTest : public QObject
 {
     Q_OBJECT
 private slots:
@@ -55,7 +55,7 @@ private slots:
     void panningWithLeftButtonOnly_data();
     void panningWithLeftButtonOnly();
     void settleRedrawWaitsForRelease();
-    void trackBarAt500();
+    void zoomSliderAt500();
     void wheelZoomKeepsPointUnderCursor();
     void hidingPanelsGivesPlotWholeWindow();
     void newDocumentKeepsCommandLineUnread();
@@ -70,30 +70,30 @@ private:
     QString file(const QString& name) const { return m_folder.filePath(name); }
 };
 
-void MainFormTest::startUpDrawsFirstPlotAtSettle()
+void MainWindowTest::startUpDrawsFirstPlotAtSettle()
 {
     Harness h;
     // Nothing is drawn before the settle redraw: the designed texts stay.
-    QCOMPARE(h.form->ZoomPanel->text(), QStringLiteral("10"));
-    QCOMPARE(h.form->TrackBar1->value(), 40);
-    QCOMPARE(h.form->document().CX, 222);
-    QCOMPARE(h.form->document().CY, 182);
-    QCOMPARE(h.form->plotView().suppressRedraw, 0);
-    QVERIFY(h.form->graphList().Panel10->isVisible());
-    QVERIFY(!h.form->graphList().TreeView1->isVisible());
-    QCOMPARE(h.form->windowTitle(), QStringLiteral("Velquor"));
+    QCOMPARE(h.window->m_zoomLabel->text(), QStringLiteral("10"));
+    QCOMPARE(h.window->m_zoomSlider->value(), 40);
+    QCOMPARE(h.window->document().CX, 222);
+    QCOMPARE(h.window->document().CY, 182);
+    QCOMPARE(h.window->plotView().suppressRedraw, 0);
+    QVERIFY(h.window->graphList().m_placeholder->isVisible());
+    QVERIFY(!h.window->graphList().m_tree->isVisible());
+    QCOMPARE(h.window->windowTitle(), QStringLiteral("Velquor"));
 
     // Showing the window sized the plot, which set the settle counter.
-    QCOMPARE(h.form->plotView().settleTicks, 1);
+    QCOMPARE(h.window->plotView().settleTicks, 1);
     h.ticks(31);
-    QCOMPARE(h.form->ZoomPanel->text(), QStringLiteral("25 %"));
-    QCOMPARE(h.form->TrackBar1->value(), 25);
-    QCOMPARE(h.form->document().Zoom, 25);
-    QCOMPARE(h.form->document().CX, 222);
+    QCOMPARE(h.window->m_zoomLabel->text(), QStringLiteral("25 %"));
+    QCOMPARE(h.window->m_zoomSlider->value(), 25);
+    QCOMPARE(h.window->document().Zoom, 25);
+    QCOMPARE(h.window->document().CX, 222);
     QCOMPARE(h.dialogs.errors(), QStringList());
 }
 
-void MainFormTest::commandLineSwitches_data()
+void MainWindowTest::commandLineSwitches_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("maximized");
@@ -109,21 +109,21 @@ void MainFormTest::commandLineSwitches_data()
     QTest::newRow("empty ignored") << QStringList { QString() } << false << true;
 }
 
-void MainFormTest::commandLineSwitches()
+void MainWindowTest::commandLineSwitches()
 {
     QFETCH(QStringList, arguments);
     QFETCH(bool, maximized);
     QFETCH(bool, animatedMoves);
     Harness h(arguments, false);
-    QCOMPARE(h.form->startMaximized(), maximized);
-    QCOMPARE(h.form->N25->isChecked(), animatedMoves);
+    QCOMPARE(h.window->startMaximized(), maximized);
+    QCOMPARE(h.window->m_animatedRestoreAction->isChecked(), animatedMoves);
     QCOMPARE(h.dialogs.errors(), QStringList());
     // The origin comes from the designed plot size, maximised or not.
-    QCOMPARE(h.form->document().CX, 222);
-    QCOMPARE(h.form->document().CY, 182);
+    QCOMPARE(h.window->document().CX, 222);
+    QCOMPARE(h.window->document().CY, 182);
 }
 
-void MainFormTest::twoPathsLeaveTheSecond()
+void MainWindowTest::twoPathsLeaveTheSecond()
 {
     const QString first = file(QStringLiteral("first.gdt"));
     const QString second = file(QStringLiteral("second.gdt"));
@@ -134,14 +134,14 @@ void MainFormTest::twoPathsLeaveTheSecond()
                 QStringLiteral("100"), QStringLiteral("0"), QStringLiteral("1") } }));
     writeLines(second, documentLines({ QStringLiteral("[CY]"), QStringLiteral("20") }, {}));
     Harness h({ first, second }, false);
-    QCOMPARE(QString::fromStdString(h.form->document().fileName()), second);
-    QCOMPARE(h.form->document().graphCount(), 0);
-    QCOMPARE(h.form->document().CX, 10); // the first file's view stays where the second is silent
-    QCOMPARE(h.form->document().CY, 20);
-    QVERIFY(h.form->graphList().Panel10->isVisibleTo(h.form.get()));
+    QCOMPARE(QString::fromStdString(h.window->document().fileName()), second);
+    QCOMPARE(h.window->document().graphCount(), 0);
+    QCOMPARE(h.window->document().CX, 10); // the first file's view stays where the second is silent
+    QCOMPARE(h.window->document().CY, 20);
+    QVERIFY(h.window->graphList().m_placeholder->isVisibleTo(h.window.get()));
 }
 
-void MainFormTest::badPathIsReportedAndStartUpCompletes()
+void MainWindowTest::badPathIsReportedAndStartUpCompletes()
 {
     const QString good = file(QStringLiteral("good.gdt"));
     writeLines(good, documentLines({}, {}));
@@ -149,11 +149,11 @@ void MainFormTest::badPathIsReportedAndStartUpCompletes()
     Harness h({ missing, good }, false);
     QCOMPARE(
         h.dialogs.errors(), QStringList { QStringLiteral("ﾌｧｲﾙ %1 は開けません.").arg(missing) });
-    QCOMPARE(h.form->plotView().suppressRedraw, 0);
-    QVERIFY(h.form->document().fileName().empty()); // processing stopped at the bad path
+    QCOMPARE(h.window->plotView().suppressRedraw, 0);
+    QVERIFY(h.window->document().fileName().empty()); // processing stopped at the bad path
 }
 
-void MainFormTest::noAnimationSwitchMakesPositionsJump()
+void MainWindowTest::noAnimationSwitchMakesPositionsJump()
 {
     for (const bool jump : { true, false }) {
         Harness h(jump ? QStringList { QStringLiteral("-n") } : QStringList {});
@@ -162,18 +162,18 @@ void MainFormTest::noAnimationSwitchMakesPositionsJump()
         position.width = 50;
         position.divisions = 60;
         position.rangeFrom = "70";
-        h.form->document().appendEntry(position);
-        h.form->graphList().rebuild();
-        h.form->TreeView1DblClick(1);
-        QCOMPARE(h.form->document().CX, 50);
-        QCOMPARE(h.form->document().CY, 60);
-        QCOMPARE(h.form->document().Zoom, 70);
+        h.window->document().appendEntry(position);
+        h.window->graphList().rebuild();
+        h.window->openEntry(1);
+        QCOMPARE(h.window->document().CX, 50);
+        QCOMPARE(h.window->document().CY, 60);
+        QCOMPARE(h.window->document().Zoom, 70);
         // The animated move ends at moving accuracy and leaves the settle redraw to come.
-        QCOMPARE(h.form->plotView().settleTicks, jump ? 0 : 1);
+        QCOMPARE(h.window->plotView().settleTicks, jump ? 0 : 1);
     }
 }
 
-void MainFormTest::panningWithLeftButtonOnly_data()
+void MainWindowTest::panningWithLeftButtonOnly_data()
 {
     QTest::addColumn<int>("button");
     QTest::addColumn<int>("modifiers");
@@ -184,98 +184,98 @@ void MainFormTest::panningWithLeftButtonOnly_data()
     QTest::newRow("left with ctrl") << int(Qt::LeftButton) << int(Qt::ControlModifier) << 222;
 }
 
-void MainFormTest::panningWithLeftButtonOnly()
+void MainWindowTest::panningWithLeftButtonOnly()
 {
     QFETCH(int, button);
     QFETCH(int, modifiers);
     QFETCH(int, expectedCX);
     Harness h;
     h.ticks(31);
-    QWidget* plot = h.form->DXDraw1;
+    QWidget* plot = h.window->m_plot;
     const auto pressed = static_cast<Qt::MouseButton>(button);
     const auto keys = static_cast<Qt::KeyboardModifiers>(modifiers);
     sendMouse(plot, QEvent::MouseButtonPress, { 100, 100 }, pressed, pressed, keys);
-    QCOMPARE(h.form->plotView().dragging, -1);
+    QCOMPARE(h.window->plotView().dragging, -1);
     sendMouse(plot, QEvent::MouseMove, { 110, 100 }, Qt::NoButton, pressed, keys);
-    QCOMPARE(h.form->document().CX, expectedCX);
-    QCOMPARE(h.form->document().CY, 182);
+    QCOMPARE(h.window->document().CX, expectedCX);
+    QCOMPARE(h.window->document().CY, 182);
     sendMouse(plot, QEvent::MouseButtonRelease, { 110, 100 }, pressed, Qt::NoButton, keys);
-    QCOMPARE(h.form->plotView().dragging, 0);
+    QCOMPARE(h.window->plotView().dragging, 0);
 }
 
-void MainFormTest::settleRedrawWaitsForRelease()
+void MainWindowTest::settleRedrawWaitsForRelease()
 {
     Harness h;
     h.ticks(31);
-    QWidget* plot = h.form->DXDraw1;
+    QWidget* plot = h.window->m_plot;
     sendMouse(plot, QEvent::MouseButtonPress, { 100, 100 }, Qt::LeftButton, Qt::LeftButton);
     sendMouse(plot, QEvent::MouseMove, { 90, 95 }, Qt::NoButton, Qt::LeftButton);
-    QCOMPARE(h.form->plotView().settleTicks, 1);
+    QCOMPARE(h.window->plotView().settleTicks, 1);
     h.ticks(50); // held: the counter does not advance
-    QCOMPARE(h.form->plotView().settleTicks, 1);
+    QCOMPARE(h.window->plotView().settleTicks, 1);
     sendMouse(plot, QEvent::MouseButtonRelease, { 90, 95 }, Qt::LeftButton, Qt::NoButton);
     h.ticks(29);
-    QCOMPARE(h.form->plotView().settleTicks, 30);
+    QCOMPARE(h.window->plotView().settleTicks, 30);
     h.ticks(1);
-    QCOMPARE(h.form->plotView().settleTicks, 0);
-    QCOMPARE(h.form->document().CX, 212);
-    QCOMPARE(h.form->document().CY, 177);
+    QCOMPARE(h.window->plotView().settleTicks, 0);
+    QCOMPARE(h.window->document().CX, 212);
+    QCOMPARE(h.window->document().CY, 177);
 }
 
-void MainFormTest::trackBarAt500()
+void MainWindowTest::zoomSliderAt500()
 {
     Harness h;
     h.ticks(31);
-    h.form->TrackBar1->setValue(500); // as the user's move does
-    QCOMPARE(h.form->document().Zoom, 500);
-    QCOMPARE(h.form->ZoomPanel->text(), QStringLiteral("500 %"));
-    QCOMPARE(h.form->plotView().settleTicks, 1);
-    QCOMPARE(h.form->document().CX, 222); // the picture scales about the origin
+    h.window->m_zoomSlider->setValue(500); // as the user's move does
+    QCOMPARE(h.window->document().Zoom, 500);
+    QCOMPARE(h.window->m_zoomLabel->text(), QStringLiteral("500 %"));
+    QCOMPARE(h.window->plotView().settleTicks, 1);
+    QCOMPARE(h.window->document().CX, 222); // the picture scales about the origin
 }
 
-void MainFormTest::wheelZoomKeepsPointUnderCursor()
+void MainWindowTest::wheelZoomKeepsPointUnderCursor()
 {
     Harness h;
     h.ticks(31);
     // 25 -> 28 (10 %, rounded) about (322, 182): the point 4 units right of the origin stays.
-    h.form->zoomAbout(322, 182, 1);
-    QCOMPARE(h.form->document().Zoom, 28);
-    QCOMPARE(h.form->document().CX, 322 - 112);
-    QCOMPARE(h.form->TrackBar1->value(), 28);
-    QCOMPARE(h.form->ZoomPanel->text(), QStringLiteral("28 %"));
-    QCOMPARE(h.form->plotView().settleTicks, 1);
+    h.window->zoomAbout(322, 182, 1);
+    QCOMPARE(h.window->document().Zoom, 28);
+    QCOMPARE(h.window->document().CX, 322 - 112);
+    QCOMPARE(h.window->m_zoomSlider->value(), 28);
+    QCOMPARE(h.window->m_zoomLabel->text(), QStringLiteral("28 %"));
+    QCOMPARE(h.window->plotView().settleTicks, 1);
     // Clamped at both ends, at least one step a notch.
-    h.form->zoomAbout(0, 0, -100);
-    QCOMPARE(h.form->document().Zoom, 1);
-    h.form->zoomAbout(0, 0, 1);
-    QCOMPARE(h.form->document().Zoom, 2);
-    h.form->zoomAbout(0, 0, 500);
-    QCOMPARE(h.form->document().Zoom, 500);
+    h.window->zoomAbout(0, 0, -100);
+    QCOMPARE(h.window->document().Zoom, 1);
+    h.window->zoomAbout(0, 0, 1);
+    QCOMPARE(h.window->document().Zoom, 2);
+    h.window->zoomAbout(0, 0, 500);
+    QCOMPARE(h.window->document().Zoom, 500);
 }
 
-void MainFormTest::hidingPanelsGivesPlotWholeWindow()
+void MainWindowTest::hidingPanelsGivesPlotWholeWindow()
 {
     Harness h;
     h.ticks(31);
-    h.form->N5Click();
-    h.form->N14Click();
-    h.form->N16Click();
-    QVERIFY(!h.form->N5->isChecked());
-    QVERIFY(!h.form->N14->isChecked());
-    QVERIFY(!h.form->N16->isChecked());
-    QWidget* client = h.form->centralWidget();
-    QCOMPARE(h.form->DXDraw1->geometry().size(), client->size());
-    QCOMPARE(h.form->DXDraw1->mapTo(client, QPoint(0, 0)), QPoint(0, 0));
-    QCOMPARE(QSize(h.form->surface().width(), h.form->surface().height()), client->size());
-    QCOMPARE(h.form->document().CX, 222); // the origin keeps its surface pixel
+    h.window->toggleGraphList();
+    h.window->toggleToolbar();
+    h.window->toggleStatusBar();
+    QVERIFY(!h.window->m_showGraphListAction->isChecked());
+    QVERIFY(!h.window->m_showToolbarAction->isChecked());
+    QVERIFY(!h.window->m_showStatusBarAction->isChecked());
+    QWidget* client = h.window->centralWidget();
+    QCOMPARE(h.window->m_plot->geometry().size(), client->size());
+    QCOMPARE(h.window->m_plot->mapTo(client, QPoint(0, 0)), QPoint(0, 0));
+    QCOMPARE(QSize(h.window->surface().width(), h.window->surface().height()), client->size());
+    QCOMPARE(h.window->document().CX, 222); // the origin keeps its surface pixel
 
-    h.form->N5Click();
-    QVERIFY(h.form->N5->isChecked());
-    QVERIFY(h.form->Panel9->isVisible());
-    QCOMPARE(h.form->DXDraw1->width(), client->width() - 152 - 4);
+    h.window->toggleGraphList();
+    QVERIFY(h.window->m_showGraphListAction->isChecked());
+    QVERIFY(h.window->m_leftPanel->isVisible());
+    QCOMPARE(h.window->m_plot->width(), client->width() - 152 - 4);
 }
 
-void MainFormTest::newDocumentKeepsCommandLineUnread()
+void MainWindowTest::newDocumentKeepsCommandLineUnread()
 {
     const QString path = file(QStringLiteral("one.gdt"));
     writeLines(path,
@@ -284,72 +284,72 @@ void MainFormTest::newDocumentKeepsCommandLineUnread()
                 QStringLiteral("255"), QStringLiteral("1"), QStringLiteral("x"), QString(),
                 QStringLiteral("100"), QStringLiteral("0"), QStringLiteral("1") } }));
     Harness h({ path });
-    QCOMPARE(h.form->graphList().itemCount(), 1);
-    h.form->New2Click();
-    QCOMPARE(h.form->document().graphCount(), 0);
-    QVERIFY(h.form->document().fileName().empty());
-    QVERIFY(h.form->graphList().Panel10->isVisible());
-    QCOMPARE(h.form->ZoomPanel->text(), QStringLiteral("25 %"));
+    QCOMPARE(h.window->graphList().itemCount(), 1);
+    h.window->newDocument();
+    QCOMPARE(h.window->document().graphCount(), 0);
+    QVERIFY(h.window->document().fileName().empty());
+    QVERIFY(h.window->graphList().m_placeholder->isVisible());
+    QCOMPARE(h.window->m_zoomLabel->text(), QStringLiteral("25 %"));
 }
 
-void MainFormTest::saveAsThenOpenRoundTrip()
+void MainWindowTest::saveAsThenOpenRoundTrip()
 {
     Harness h;
     h.ticks(31);
-    h.form->document().appendEntry(graph("x^2"));
+    h.window->document().appendEntry(graph("x^2"));
     const QString path = file(QStringLiteral("saved.gdt"));
     h.dialogs.push(path);
-    h.form->Save2Click(); // no file name yet: Save As
+    h.window->saveDocument(); // no file name yet: Save As
     QVERIFY(h.dialogs.log().constLast().startsWith(
         QStringLiteral("save: グラフデータファイル(*.gdt);;すべてのファイル (*.*): gdt: ")));
     QVERIFY(h.dialogs.log().constLast().endsWith(QStringLiteral(": confirm")));
     QVERIFY(QFile::exists(path));
 
-    h.form->New2Click();
+    h.window->newDocument();
     h.dialogs.push(path);
-    h.form->Open2Click();
-    QCOMPARE(h.form->graphList().itemCount(), 1);
-    QCOMPARE(QString::fromStdString(h.form->document().entry(0).name), QStringLiteral("x^2"));
-    QCOMPARE(QString::fromStdString(h.form->document().fileName()), path);
+    h.window->openDocument();
+    QCOMPARE(h.window->graphList().itemCount(), 1);
+    QCOMPARE(QString::fromStdString(h.window->document().entry(0).name), QStringLiteral("x^2"));
+    QCOMPARE(QString::fromStdString(h.window->document().fileName()), path);
 
     h.dialogs.push(ScriptedDialogService::Cancel {});
-    h.form->Open2Click(); // cancelled: nothing changes
-    QCOMPARE(h.form->graphList().itemCount(), 1);
+    h.window->openDocument(); // cancelled: nothing changes
+    QCOMPARE(h.window->graphList().itemCount(), 1);
 }
 
-void MainFormTest::addGraphFromToolbar()
+void MainWindowTest::addGraphFromToolbar()
 {
     Harness h;
     h.ticks(31);
-    whenModal([&] { h.form->inputDlg().accept(); });
-    h.form->ToolButton6Click();
-    QCOMPARE(h.form->graphList().itemCount(), 1);
-    QVERIFY(h.form->graphList().TreeView1->isVisible());
-    QVERIFY(!h.form->graphList().Panel10->isVisible());
+    whenModal([&] { h.window->graphDialog().accept(); });
+    h.window->addGraph();
+    QCOMPARE(h.window->graphList().itemCount(), 1);
+    QVERIFY(h.window->graphList().m_tree->isVisible());
+    QVERIFY(!h.window->graphList().m_placeholder->isVisible());
 }
 
-void MainFormTest::splitterDragResizesLeftPanel()
+void MainWindowTest::splitterDragResizesLeftPanel()
 {
     Harness h;
     h.ticks(31);
-    QWidget* bar = h.form->Splitter2;
-    QWidget* client = h.form->centralWidget();
+    QWidget* bar = h.window->m_splitter;
+    QWidget* client = h.window->centralWidget();
     const QPoint start(2, 10);
     const QPoint to = bar->mapFrom(client, QPoint(200, 10));
     sendMouse(bar, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
     sendMouse(bar, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
     sendMouse(bar, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
-    QCOMPARE(h.form->Panel9->width(), 198); // the line's left edge, centred on the mouse
-    QCOMPARE(h.form->plotView().settleTicks, 1);
+    QCOMPARE(h.window->m_leftPanel->width(), 198); // the line's left edge, centred on the mouse
+    QCOMPARE(h.window->plotView().settleTicks, 1);
 
     // The line stays inside the client area.
     const QPoint far = bar->mapFrom(client, QPoint(-50, 10));
     sendMouse(bar, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
     sendMouse(bar, QEvent::MouseButtonRelease, far, Qt::LeftButton, Qt::NoButton);
-    QCOMPARE(h.form->Panel9->width(), 2);
+    QCOMPARE(h.window->m_leftPanel->width(), 2);
 }
 
-void MainFormTest::coordinatesUnderMouse_data()
+void MainWindowTest::coordinatesUnderMouse_data()
 {
     QTest::addColumn<QString>("ratio");
     QTest::addColumn<int>("zoom");
@@ -363,21 +363,21 @@ void MainFormTest::coordinatesUnderMouse_data()
     QTest::newRow("ratio not a number") << "abc" << 25 << QPoint(247, 157) << "x = 1  y = 1";
 }
 
-void MainFormTest::coordinatesUnderMouse()
+void MainWindowTest::coordinatesUnderMouse()
 {
     QFETCH(QString, ratio);
     QFETCH(int, zoom);
     QFETCH(QPoint, pixel);
     QFETCH(QString, text);
     Harness h({}, false);
-    h.form->document().setText(Setting::Ratio, ratio.toStdString());
-    h.form->document().Zoom = zoom;
-    QCOMPARE(h.form->coordinatesText(pixel.x(), pixel.y()), text);
+    h.window->document().setText(Setting::Ratio, ratio.toStdString());
+    h.window->document().Zoom = zoom;
+    QCOMPARE(h.window->coordinatesText(pixel.x(), pixel.y()), text);
 }
 
-std::unique_ptr<QObject> makeMainFormTest()
+std::unique_ptr<QObject> makeMainWindowTest()
 {
-    return std::make_unique<MainFormTest>();
+    return std::make_unique<MainWindowTest>();
 }
 
-#include "main_form_test.moc"
+#include "main_window_test.moc"

@@ -1,14 +1,14 @@
 // The plot's navigation and the panels around it: mouse, wheel, track bar, origin, splitter,
 // the "表示" commands, the settings panel, stored items, help and the about box.
+#include "about_box.h"
 #include "calc/number_text.h"
 #include "conversions.h"
 #include "graph_list.h"
-#include "main_form.h"
+#include "main_window.h"
 #include "platform/plot_widget.h"
 #include "settings_panel.h"
 #include "splitter_bar.h"
 #include "stored_items.h"
-#include "version_dlg.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -22,7 +22,7 @@
 
 namespace velquor {
 
-void TMainForm::installPlotHandlers()
+void MainWindow::installPlotHandlers()
 {
     PlotWidget::Handlers handlers;
     handlers.mouseDown = [this](int x, int y) { m_plotView.mouseDown(x, y); };
@@ -32,12 +32,12 @@ void TMainForm::installPlotHandlers()
     };
     handlers.mouseUp = [this] { m_plotView.mouseUp(); };
     handlers.resized = [this](int, int) { m_plotView.resized(); };
-    DXDraw1->setHandlers(std::move(handlers));
+    m_plot->setHandlers(std::move(handlers));
 }
 
-bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == DXDraw1 && event->type() == QEvent::Wheel) {
+    if (watched == m_plot && event->type() == QEvent::Wheel) {
         const auto* wheel = static_cast<QWheelEvent*>(event);
         const int notches = wheel->angleDelta().y() / 120;
         if (notches != 0) {
@@ -46,17 +46,17 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
         }
         return true;
     }
-    if (watched == DXDraw1 && event->type() == QEvent::Leave)
-        Panel5->clear();
+    if (watched == m_plot && event->type() == QEvent::Leave)
+        m_coordinatesLabel->clear();
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TMainForm::TrackBar1Change()
+void MainWindow::zoomSliderMoved()
 {
-    m_plotView.TrackBar1Change(TrackBar1->value());
+    m_plotView.setZoom(m_zoomSlider->value());
 }
 
-void TMainForm::zoomAbout(int x, int y, int notches)
+void MainWindow::zoomAbout(int x, int y, int notches)
 {
     const std::int32_t oldZoom = m_document.Zoom;
     std::int32_t zoom = std::clamp(oldZoom, 1, 500);
@@ -71,10 +71,10 @@ void TMainForm::zoomAbout(int x, int y, int notches)
     const double scale = static_cast<double>(zoom) / std::max(oldZoom, 1);
     m_document.CX = x - static_cast<std::int32_t>(std::lround((x - m_document.CX) * scale));
     m_document.CY = y - static_cast<std::int32_t>(std::lround((y - m_document.CY) * scale));
-    m_plotView.TrackBar1Change(zoom);
+    m_plotView.setZoom(zoom);
 }
 
-QString TMainForm::coordinatesText(int x, int y) const
+QString MainWindow::coordinatesText(int x, int y) const
 {
     const Ext zoom = std::max<std::int32_t>(m_document.Zoom, 1);
     Ext ratio = 1;
@@ -95,88 +95,88 @@ QString TMainForm::coordinatesText(int x, int y) const
             QString::fromStdString(FormatNumber(py + 0.0L, point)));
 }
 
-void TMainForm::updateCoordinates(int x, int y)
+void MainWindow::updateCoordinates(int x, int y)
 {
-    Panel5->setText(coordinatesText(x, y));
+    m_coordinatesLabel->setText(coordinatesText(x, y));
 }
 
-void TMainForm::ToolButton1Click()
+void MainWindow::backToOrigin()
 {
     m_plotView.backToOrigin();
 }
 
-void TMainForm::Splitter2EndDrag()
+void MainWindow::splitterDragEnded()
 {
     m_plotView.settleTicks = 1;
     RedrawPlot();
 }
 
-void TMainForm::relayout()
+void MainWindow::relayout()
 {
     // Hiding a panel relays the window out only later; the redraw that follows each command
     // must already see the plot at its new size.
     centralWidget()->layout()->activate();
-    if (QLayout* middle = Panel3->parentWidget()->layout())
+    if (QLayout* middle = m_plotArea->parentWidget()->layout())
         middle->activate();
 }
 
-void TMainForm::N5Click()
+void MainWindow::toggleGraphList()
 {
-    if (Panel9->isVisible()) {
-        Splitter2->hide();
-        Panel9->hide();
+    if (m_leftPanel->isVisible()) {
+        m_splitter->hide();
+        m_leftPanel->hide();
     } else {
-        Splitter2->show();
-        Panel9->show();
+        m_splitter->show();
+        m_leftPanel->show();
     }
-    N5->setChecked(Panel9->isVisible());
+    m_showGraphListAction->setChecked(m_leftPanel->isVisible());
     relayout();
     RedrawPlot();
 }
 
-void TMainForm::N14Click()
+void MainWindow::toggleToolbar()
 {
-    if (Panel12->isVisible()) {
-        Bevel7->hide();
-        Panel12->hide();
+    if (m_toolbar->isVisible()) {
+        m_menuRule->hide();
+        m_toolbar->hide();
     } else {
-        Panel12->show();
-        Bevel7->show();
+        m_toolbar->show();
+        m_menuRule->show();
     }
-    N14->setChecked(Panel12->isVisible());
+    m_showToolbarAction->setChecked(m_toolbar->isVisible());
     relayout();
     RedrawPlot();
 }
 
-void TMainForm::N16Click()
+void MainWindow::toggleStatusBar()
 {
-    if (Panel1->isVisible()) {
-        Panel4->hide();
-        Panel1->hide();
+    if (m_statusBar->isVisible()) {
+        m_statusBarSpacer->hide();
+        m_statusBar->hide();
     } else {
-        Panel4->show();
-        Panel1->show();
+        m_statusBarSpacer->show();
+        m_statusBar->show();
     }
-    N16->setChecked(Panel1->isVisible());
+    m_showStatusBarAction->setChecked(m_statusBar->isVisible());
     relayout();
     RedrawPlot();
 }
 
-void TMainForm::SpeedButton1Click()
+void MainWindow::toggleSettingsPanel()
 {
-    if (!DXDraw1->isHidden()) {
-        Panel6->show();
-        DXDraw1->hide();
+    if (!m_plot->isHidden()) {
+        m_settingsPanel->show();
+        m_plot->hide();
         return;
     }
-    Panel6->hide();
-    DXDraw1->show();
+    m_settingsPanel->hide();
+    m_plot->show();
     relayout();
     m_settingsPanel->apply();
     RedrawPlot();
 }
 
-void TMainForm::N21Click()
+void MainWindow::addStoredPosition()
 {
     if (!storePosition(m_document, m_plotView, m_dialogs))
         return;
@@ -184,7 +184,7 @@ void TMainForm::N21Click()
     RedrawPlot();
 }
 
-void TMainForm::ab1Click()
+void MainWindow::addStoredConstants()
 {
     if (!storeConstants(m_document, m_dialogs))
         return;
@@ -192,27 +192,27 @@ void TMainForm::ab1Click()
     RedrawPlot();
 }
 
-void TMainForm::restoreStoredItem(int slot)
+void MainWindow::restoreStoredItem(int slot)
 {
     const GraphEntry entry = m_document.entry(slot);
     if (entry.kind == static_cast<std::int32_t>(GraphKind::Position))
-        restorePosition(m_document, m_plotView, entry, N25->isChecked());
+        restorePosition(m_document, m_plotView, entry, m_animatedRestoreAction->isChecked());
     else
         restoreConstants(m_document, m_plotView, entry);
 }
 
-void TMainForm::Contents1Click()
+void MainWindow::showHelp()
 {
     m_help.showContents(QStringLiteral("Velquor.hlp"));
 }
 
-void TMainForm::About1Click()
+void MainWindow::showAbout()
 {
-    TVersionDlgForm about(this);
+    AboutBox about(this);
     about.exec();
 }
 
-void TMainForm::dragEnterEvent(QDragEnterEvent* event)
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
 {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.size() == 1 && urls.constFirst().isLocalFile()
@@ -220,7 +220,7 @@ void TMainForm::dragEnterEvent(QDragEnterEvent* event)
         event->acceptProposedAction();
 }
 
-void TMainForm::dropEvent(QDropEvent* event)
+void MainWindow::dropEvent(QDropEvent* event)
 {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.isEmpty() || !urls.constFirst().isLocalFile())

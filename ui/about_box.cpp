@@ -1,4 +1,4 @@
-#include "version_dlg.h"
+#include "about_box.h"
 
 #include "pictures.h"
 #include "velquor_application.h"
@@ -9,10 +9,10 @@
 
 namespace velquor {
 
-TVersionDlgForm::TVersionDlgForm(QWidget* parent)
+AboutBox::AboutBox(QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("TVersionDlgForm"));
+    setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("バージョン情報"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint
         | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
@@ -23,12 +23,12 @@ TVersionDlgForm::TVersionDlgForm(QWidget* parent)
     auto* frame = new QFrame(this);
     frame->setGeometry(11, 7, 406, 157);
     auto* picture = new QLabel(frame);
-    picture->setObjectName(QStringLiteral("ProgramIcon"));
+    picture->setObjectName(QStringLiteral("titlePicture"));
     picture->setPixmap(aboutTitlePicture());
     picture->setGeometry((406 - 421) / 2, 0, 421, 157);
 
     auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setObjectName(QStringLiteral("versionPanel"));
     panel->setGeometry(10, 168, 408, 28);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setLineWidth(1);
@@ -36,18 +36,18 @@ TVersionDlgForm::TVersionDlgForm(QWidget* parent)
     inner->setGeometry(1, 1, 406, 26);
     inner->setFrameStyle(QFrame::Panel | QFrame::Raised);
     auto* version = new QLabel(QStringLiteral("バージョン 1.40 "), panel);
-    version->setObjectName(QStringLiteral("Version"));
+    version->setObjectName(QStringLiteral("versionLabel"));
     version->move(168, 8);
     version->adjustSize();
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("OKButton"));
+    ok->setObjectName(QStringLiteral("okButton"));
     ok->setGeometry(330, 208, 87, 25);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TVersionDlgForm::showEvent(QShowEvent* event)
+void AboutBox::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     VelquorApplication::centreOnScreen(this);

@@ -4,7 +4,7 @@
 #include "document/gdt_writer.h"
 #include "error_box.h"
 #include "graph_list.h"
-#include "main_form.h"
+#include "main_window.h"
 #include "platform/dialog_service.h"
 #include "platform/file_filter.h"
 
@@ -18,15 +18,15 @@ namespace {
     const QString DocumentSuffix = QStringLiteral("gdt");
 } // namespace
 
-void TMainForm::New2Click()
+void MainWindow::newDocument()
 {
     m_constantsPanel->resetCounterA();
     m_document.resetForNew(m_surface.width(), m_surface.height());
-    FormCreate();
+    initialiseView();
     RedrawPlot();
 }
 
-void TMainForm::Open2Click()
+void MainWindow::openDocument()
 {
     const auto path = m_dialogs.openFileName(qtFileFilter(DocumentFilter), DocumentSuffix,
         QString::fromStdString(m_document.fileName()));
@@ -34,7 +34,7 @@ void TMainForm::Open2Click()
         loadDocument(*path);
 }
 
-void TMainForm::loadDocument(const QString& path)
+void MainWindow::loadDocument(const QString& path)
 {
     const GdtLoadResult result = loadGdt(m_document, path.toStdString());
     // The list follows the table even when the redraw fails on a setting of the file, so it
@@ -50,23 +50,23 @@ void TMainForm::loadDocument(const QString& path)
         m_dialogs.showError(errorBoxText(QString::fromStdString(result.warning)));
 }
 
-void TMainForm::Save2Click()
+void MainWindow::saveDocument()
 {
     if (m_document.fileName().empty()) {
-        SaveAs2Click();
+        saveDocumentAs();
         return;
     }
     saveGdt(m_document, m_document.fileName());
 }
 
-void TMainForm::SaveAs2Click()
+void MainWindow::saveDocumentAs()
 {
     const auto path = m_dialogs.saveFileName(qtFileFilter(DocumentFilter), DocumentSuffix,
         QString::fromStdString(m_document.fileName()), true);
     if (!path)
         return;
     m_document.setFileName(path->toStdString());
-    Save2Click();
+    saveDocument();
 }
 
 } // namespace velquor

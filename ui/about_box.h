@@ -5,11 +5,11 @@
 namespace velquor {
 
 // The about box: created for each showing and released when it closes.
-class TVersionDlgForm : public QDialog
+class AboutBox : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TVersionDlgForm(QWidget* parent = nullptr);
+    explicit AboutBox(QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override; // centred on the screen
