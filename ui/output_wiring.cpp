@@ -4,6 +4,7 @@
 #include "platform/dialog_service.h"
 #include "platform/emulated_display.h"
 #include "platform/plot_widget.h"
+#include "ui/copy_shortcut.h"
 #include "ui/error_box.h"
 #include "ui/full_screen.h"
 #include "ui/main_window.h"
@@ -56,6 +57,7 @@ namespace {
                 m_fullScreen->toggleFullScreen();
             });
             connectGuarded(window.m_copyAction, [this] { m_commands.copyPicture(); });
+            new CopyShortcutGuard(&window, window.m_copyAction);
             connectGuarded(window.m_saveImageAction, [this] { m_commands.saveImage(); });
             connectGuarded(window.m_printAction, [this] { m_commands.print(); });
             connectGuarded(window.m_pageSetupAction, [this] { m_commands.pageSetup(); });

@@ -1,13 +1,19 @@
 #include "platform/plot_widget.h"
 #include "platform/scripted_dialog_service.h"
 #include "test_support.h"
+#include "ui/graph_list.h"
 #include "ui/main_window.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenu>
+#include <QSpinBox>
 #include <QTest>
+#include <QTreeWidget>
+#include <memory>
 
 using namespace velquor;
 
@@ -25,6 +31,32 @@ QSize surfaceSize(MainWindow& window)
 {
     return { window.surface().width(), window.surface().height() };
 }
+
+// A shown, active main window with the clipboard holding a marker text.
+struct ActiveWindow
+{
+    ScriptedDialogService dialogs;
+    std::unique_ptr<MainWindow> window = std::make_unique<MainWindow>(dialogs, QStringList {});
+
+    ActiveWindow()
+    {
+        window->showAtStartup();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    }
+    // Ctrl+C as the keyboard delivers it to the focused widget, shortcut map included.
+    void pressCopy()
+    {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+    }
+    bool clipboardHoldsThePlot() const
+    {
+        const QImage copied = QGuiApplication::clipboard()->image();
+        return copied.size() == QSize(window->surface().width(), window->surface().height())
+            && QGuiApplication::clipboard()->text().isEmpty();
+    }
+};
 
 } // namespace
 
@@ -69,6 +101,63 @@ private slots:
 
         modeItem(window, QStringLiteral("640x480x32"))->trigger(); // windowed: nothing
         QTRY_COMPARE(surfaceSize(window), window.m_plot->size());
+    }
+
+    // The menu promises Ctrl+C for the plot: a text box without selected text must not swallow
+    // it, whichever widget has the focus.
+    void ctrlCCopiesThePlotWhereverTheFocusIs_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("at start-up (the a box)") << QString();
+        QTest::newRow("a box, cursor only") << QStringLiteral("a box");
+        QTest::newRow("graph list") << QStringLiteral("graph list");
+        QTest::newRow("settings panel box") << QStringLiteral("settings box");
+        QTest::newRow("settings panel spin box") << QStringLiteral("settings spin box");
+    }
+    void ctrlCCopiesThePlotWhereverTheFocusIs()
+    {
+        QFETCH(QString, focus);
+        ActiveWindow active;
+        MainWindow& window = *active.window;
+        QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+        QLineEdit* aBox = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        if (focus == QStringLiteral("a box")) {
+            aBox->setText(QStringLiteral("0.5"));
+            aBox->setCursorPosition(1);
+        } else if (focus == QStringLiteral("graph list")) {
+            window.graphList().m_tree->setFocus();
+        } else if (focus.startsWith(QStringLiteral("settings"))) {
+            window.toggleSettingsPanel();
+            QWidget* settings
+                = window.m_plotArea->findChild<QWidget*>(QStringLiteral("settingsPanel"));
+            QVERIFY(settings && settings->isVisible());
+            if (focus == QStringLiteral("settings box"))
+                settings->findChild<QLineEdit*>()->setFocus();
+            else
+                settings->findChild<QSpinBox*>()->setFocus();
+        }
+        QVERIFY(QApplication::focusWidget());
+
+        active.pressCopy();
+        QVERIFY2(active.clipboardHoldsThePlot(), qPrintable(QGuiApplication::clipboard()->text()));
+        QVERIFY(active.dialogs.errors().isEmpty());
+    }
+
+    // Only selected text in the focused box takes Ctrl+C for itself.
+    void ctrlCCopiesSelectedTextOfTheFocusedBox()
+    {
+        ActiveWindow active;
+        auto* aBox = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(aBox);
+        aBox->setText(QStringLiteral("0.25"));
+        aBox->setSelection(1, 3);
+        active.pressCopy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral(".25"));
+        QVERIFY(QGuiApplication::clipboard()->image().isNull());
+        // The selection gone, the next Ctrl+C is the plot's again.
+        aBox->deselect();
+        active.pressCopy();
+        QVERIFY(active.clipboardHoldsThePlot());
     }
 };
 
