@@ -228,7 +228,8 @@ void CompiledFormula::runNested(
         runBatch(site.argument, xs, n, argument, finite);
         const std::int32_t callee = site.callees.back();
         if (callee >= 0)
-            runBatch(callee, argument, n, values, true); // scan results are finite
+            // The argument is a scan result, so finite; the callee's own constants may not be.
+            runBatch(callee, argument, n, values, m_plan.constantsFinite);
         else
             std::fill_n(values, n, NoValue);
         return;

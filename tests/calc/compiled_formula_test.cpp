@@ -147,6 +147,29 @@ namespace {
         }
     }
 
+    // A called formula's own constants count too: with a = NaN, "f(x)+1" for f = "xa" is 1 by
+    // the literal scan (the NaN term ends f, which gives 0) for every x; the batch took the call
+    // for finite because its argument is, and gave 0 (found by the compiled-formula fuzzer).
+    TEST(CompiledFormula, ConstantsOfCalledFormulasThatAreNotFiniteMatchTheLiteralScan)
+    {
+        constexpr Ext Inf = std::numeric_limits<Ext>::infinity();
+        constexpr Ext NaN = std::numeric_limits<Ext>::quiet_NaN();
+        for (const Ext constant : { NaN, -NaN, Inf, -Inf }) {
+            for (const char* formula : { "f(x)+1", "7^f(x)", "2f(x)", "f(f(x))-x" }) {
+                for (const char* called : { "xa", "x/a", "ax^2+b", "sin(xb)" }) {
+                    EvaluationRequest request;
+                    request.formula = formula;
+                    request.a = constant;
+                    request.b = constant;
+                    request.funcCount = 1;
+                    request.funcNames[0] = "f";
+                    request.funcFormulas[0] = called;
+                    EXPECT_EQ(compare(request, { 1, 2, -0.5L, 0.0L }), "") << called;
+                }
+            }
+        }
+    }
+
     // A scan with more nested values than one level holds runs in pieces of the batch.
     TEST(CompiledFormula, ScansWithManyNestedValuesMatch)
     {
