@@ -5,8 +5,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
+#include <optional>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,22 +18,90 @@ namespace velquor {
 
 namespace {
 
+    // Symbolic links followed from one name before the chain counts as a loop, as the system's
+    // own limit (ELOOP) does.
+    constexpr int MaxLinkHops = 40;
+
     [[noreturn]] void cannotCreate(const std::string& path)
     {
         throw Error(formatMessage(CannotCreateMessage, path));
     }
 
-    // Writes all bytes to fd; false on any failure (an injected one included).
-    bool writeAll(int fd, std::string_view bytes, const WriteFaults& faults)
+    // Closes the descriptor it holds when it goes.
+    class Descriptor
     {
+    public:
+        explicit Descriptor(int fd)
+            : m_fd(fd)
+        {
+        }
+        ~Descriptor()
+        {
+            if (m_fd >= 0)
+                ::close(m_fd);
+        }
+        Descriptor(const Descriptor&) = delete;
+        Descriptor& operator=(const Descriptor&) = delete;
+
+        bool isOpen() const { return m_fd >= 0; }
+        int fd() const { return m_fd; }
+        // False when the close reports an error (a delayed write error, for example).
+        bool close()
+        {
+            const int fd = m_fd;
+            m_fd = -1;
+            return ::close(fd) == 0;
+        }
+
+    private:
+        int m_fd;
+    };
+
+    // While it lives, a write to a pipe whose reader has gone fails with EPIPE instead of
+    // ending the process by SIGPIPE; a SIGPIPE raised meanwhile is taken back at the end.
+    class BrokenPipeAsError
+    {
+    public:
+        BrokenPipeAsError()
+        {
+            sigemptyset(&m_pipe);
+            sigaddset(&m_pipe, SIGPIPE);
+            sigset_t pending;
+            sigpending(&pending);
+            m_wasPending = sigismember(&pending, SIGPIPE) == 1;
+            pthread_sigmask(SIG_BLOCK, &m_pipe, &m_previous);
+        }
+        ~BrokenPipeAsError()
+        {
+            sigset_t pending;
+            sigpending(&pending);
+            if (!m_wasPending && sigismember(&pending, SIGPIPE) == 1) {
+                const timespec noWait {};
+                sigtimedwait(&m_pipe, nullptr, &noWait);
+            }
+            pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+        }
+        BrokenPipeAsError(const BrokenPipeAsError&) = delete;
+        BrokenPipeAsError& operator=(const BrokenPipeAsError&) = delete;
+
+    private:
+        sigset_t m_pipe {};
+        sigset_t m_previous {};
+        bool m_wasPending = false;
+    };
+
+    // Writes all bytes to fd at its offset; false on any failure (an injected one included,
+    // when faults are given).
+    bool writeAll(int fd, std::string_view bytes, const WriteFaults* faults = nullptr)
+    {
+        // No limit is a limit beyond any size.
+        const std::size_t limit = faults && faults->failAfterBytes ? *faults->failAfterBytes
+                                                                    : bytes.size() + 1;
         std::size_t written = 0;
         while (written < bytes.size()) {
-            std::size_t chunk = bytes.size() - written;
-            if (faults.failAfterBytes) {
-                if (written >= *faults.failAfterBytes)
-                    return false;
-                chunk = std::min(chunk, *faults.failAfterBytes - written);
-            }
+            if (written >= limit)
+                return false;
+            const std::size_t chunk = std::min(bytes.size() - written, limit - written);
             const ssize_t result = ::write(fd, bytes.data() + written, chunk);
             if (result < 0 && errno == EINTR)
                 continue;
@@ -37,23 +109,25 @@ namespace {
                 return false;
             written += static_cast<std::size_t>(result);
         }
-        return !(faults.failAfterBytes && *faults.failAfterBytes < bytes.size());
+        return limit >= bytes.size();
     }
 
-    // Devices, pipes and standard output cannot be replaced; they take the bytes as they come.
-    void writeInPlace(const std::string& path, std::string_view bytes, const WriteFaults& faults)
+    // Copies everything from the start of `from` to the offset of `to`.
+    bool copyContents(int from, int to)
     {
-        if (path == "-") {
-            if (!writeAll(STDOUT_FILENO, bytes, faults))
-                cannotCreate(path);
-            return;
+        char buffer[65536];
+        for (off_t offset = 0;;) {
+            const ssize_t got = ::pread(from, buffer, sizeof buffer, offset);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                return false;
+            if (got == 0)
+                return true;
+            if (!writeAll(to, std::string_view(buffer, static_cast<std::size_t>(got))))
+                return false;
+            offset += got;
         }
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-        if (fd < 0)
-            cannotCreate(path);
-        const bool ok = writeAll(fd, bytes, faults);
-        if (::close(fd) != 0 || !ok)
-            cannotCreate(path);
     }
 
     std::string folderOf(const std::string& path)
@@ -62,6 +136,40 @@ namespace {
         if (slash == std::string::npos)
             return ".";
         return slash == 0 ? "/" : path.substr(0, slash);
+    }
+
+    std::string inFolder(const std::string& folder, const std::string& name)
+    {
+        return folder.ends_with('/') ? folder + name : folder + "/" + name;
+    }
+
+    // A new empty file with a short name of its own in the folder (mode 0600), so that any
+    // name the folder takes can be the target; the name is left in `name`.
+    int createTemporary(const std::string& folder, std::string& name)
+    {
+        name = inFolder(folder, ".velquor-XXXXXX");
+        return ::mkostemp(name.data(), O_CLOEXEC);
+    }
+
+    // The name that the symbolic links starting at path finally give (path itself when it is
+    // no link); that name need not exist. Nothing for a loop or a link that cannot be read.
+    std::optional<std::string> followLinks(const std::string& path)
+    {
+        std::string current = path;
+        for (int hop = 0; hop <= MaxLinkHops; ++hop) {
+            struct stat info
+            {
+            };
+            if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+                return current;
+            std::string target(static_cast<std::size_t>(std::max<off_t>(info.st_size, PATH_MAX)) + 1, '\0');
+            const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+            if (length <= 0 || static_cast<std::size_t>(length) >= target.size())
+                return std::nullopt; // unreadable, or changed while being read
+            target.resize(static_cast<std::size_t>(length));
+            current = target.front() == '/' ? target : inFolder(folderOf(current), target);
+        }
+        return std::nullopt;
     }
 
     // The mode a newly created file gets: 0666 less the process's umask.
@@ -76,11 +184,92 @@ namespace {
     {
         // Best effort: the rename is durable once the folder is synced; a failure here does
         // not undo a completed replacement.
-        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd >= 0) {
-            ::fsync(fd);
-            ::close(fd);
+        const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (fd.isOpen())
+            ::fsync(fd.fd());
+    }
+
+    // Devices, pipes and standard output cannot be replaced; they take the bytes as they come.
+    // The open does not wait: a pipe without a reader fails at once (ENXIO).
+    void writeInPlace(const std::string& path, const std::string& target, std::string_view bytes,
+        const WriteFaults& faults)
+    {
+        const BrokenPipeAsError brokenPipe;
+        if (path == "-") {
+            if (!writeAll(STDOUT_FILENO, bytes, &faults))
+                cannotCreate(path);
+            return;
         }
+        Descriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+        if (!file.isOpen())
+            cannotCreate(path);
+        // Once a reader is there, the writes wait for it as usual.
+        const int flags = ::fcntl(file.fd(), F_GETFL);
+        bool ok = flags >= 0 && ::fcntl(file.fd(), F_SETFL, flags & ~O_NONBLOCK) == 0;
+        ok = ok && writeAll(file.fd(), bytes, &faults);
+        if (!file.close() || !ok)
+            cannotCreate(path);
+    }
+
+    // Writes the bytes into the existing file itself, so that all its hard links see them.
+    // Its old bytes go first to a synced backup file, from which they are put back when the
+    // new ones cannot be written; the backup stays only when even that fails.
+    void rewriteInPlace(const std::string& path, const std::string& target, Descriptor& file,
+        std::string_view bytes, const WriteFaults& faults)
+    {
+        const Descriptor source(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        if (!source.isOpen())
+            cannotCreate(path); // without a backup the file is not touched
+        const std::string folder = folderOf(target);
+        std::string backupName;
+        Descriptor backup(createTemporary(folder, backupName));
+        if (!backup.isOpen())
+            cannotCreate(path);
+        if (!copyContents(source.fd(), backup.fd()) || ::fsync(backup.fd()) != 0) {
+            ::unlink(backupName.c_str());
+            cannotCreate(path);
+        }
+        const auto rewrite = [&](auto&& writeBytes) {
+            return ::ftruncate(file.fd(), 0) == 0 && ::lseek(file.fd(), 0, SEEK_SET) == 0
+                && writeBytes() && ::fsync(file.fd()) == 0;
+        };
+        if (!rewrite([&] { return writeAll(file.fd(), bytes, &faults); })) {
+            if (rewrite([&] { return copyContents(backup.fd(), file.fd()); }))
+                ::unlink(backupName.c_str());
+            cannotCreate(path);
+        }
+        file.close(); // the bytes are synced; a late error of the close changes nothing
+        ::unlink(backupName.c_str());
+        syncFolder(folder);
+    }
+
+    // Writes the bytes to a temporary file beside the target and renames it over the target.
+    // An existing target (`old`) lends the new file its owner and permissions.
+    void replaceByRename(const std::string& path, const std::string& target,
+        const struct stat* old, std::string_view bytes, const WriteFaults& faults)
+    {
+        const std::string folder = folderOf(target);
+        std::string temporary;
+        Descriptor file(createTemporary(folder, temporary));
+        if (!file.isOpen())
+            cannotCreate(path);
+        if (old != nullptr) {
+            // Best effort: only root may give a file away; the group a member may keep.
+            [[maybe_unused]] const int ignored = ::fchown(file.fd(), old->st_uid, old->st_gid);
+        }
+        const mode_t mode = old != nullptr ? (old->st_mode & 07777) : newFileMode();
+        bool ok = ::fchmod(file.fd(), mode) == 0 && writeAll(file.fd(), bytes, &faults)
+            && ::fsync(file.fd()) == 0;
+        ok = file.close() && ok;
+        if (ok && !faults.failRename)
+            ok = ::rename(temporary.c_str(), target.c_str()) == 0;
+        else
+            ok = false;
+        if (!ok) {
+            ::unlink(temporary.c_str());
+            cannotCreate(path);
+        }
+        syncFolder(folder);
     }
 
 } // namespace
@@ -94,43 +283,38 @@ void writeFileAtomically(const std::string& path, std::string_view bytes, const 
 {
     if (path.empty())
         cannotCreate(path);
-    std::string target = path;
+    if (path == "-") {
+        writeInPlace(path, path, bytes, faults);
+        return;
+    }
+    const std::optional<std::string> target = followLinks(path);
+    if (!target)
+        cannotCreate(path);
     struct stat info
     {
     };
-    if (path == "-" || (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))) {
-        writeInPlace(path, bytes, faults);
+    if (::lstat(target->c_str(), &info) != 0) {
+        if (errno != ENOENT)
+            cannotCreate(path);
+        replaceByRename(path, *target, nullptr, bytes, faults);
         return;
     }
-    const bool exists = ::stat(path.c_str(), &info) == 0;
-    struct stat linkInfo
-    {
-    };
-    if (exists && ::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
-        char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved) == nullptr)
-            cannotCreate(path);
-        target = resolved;
+    if (!S_ISREG(info.st_mode)) {
+        writeInPlace(path, *target, bytes, faults);
+        return;
     }
-
-    const std::string folder = folderOf(target);
-    std::string temporary = target + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
+    // Opening for writing asks the system itself whether this process may change the file
+    // (its permissions for the effective user, a read-only mount, an immutable flag); a file it
+    // may not change is not replaced either, although the folder would allow the rename.
+    Descriptor file(::open(target->c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!file.isOpen() || ::fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode))
         cannotCreate(path);
-    // An existing file keeps its permissions; a new one gets the usual ones.
-    const mode_t mode = exists ? (info.st_mode & 07777) : newFileMode();
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes, faults) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && !faults.failRename)
-        ok = ::rename(temporary.c_str(), target.c_str()) == 0;
-    else
-        ok = false;
-    if (!ok) {
-        ::unlink(temporary.c_str());
-        cannotCreate(path);
+    if (info.st_nlink > 1) {
+        rewriteInPlace(path, *target, file, bytes, faults);
+        return;
     }
-    syncFolder(folder);
+    file.close();
+    replaceByRename(path, *target, &info, bytes, faults);
 }
 
 } // namespace velquor

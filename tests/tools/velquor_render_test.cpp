@@ -1,10 +1,16 @@
+#include "../document/non_root.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <string>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <vector>
+#include <sys/stat.h>
 
 namespace {
 
@@ -180,6 +186,72 @@ TEST(VelquorRender, WritesPicturesTracesAndTheSavedDocument)
     };
     EXPECT_EQ(presents(atRest.out), 1u);
     EXPECT_GT(presents(animated.out), 40u);
+}
+
+// Runs the tool with standard error into errPath, from a process that may not use Qt; the exit
+// status, or -1.
+int runPlainly(const std::vector<std::string>& arguments, const std::string& errPath)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(err, STDERR_FILENO);
+        std::vector<char*> argv { const_cast<char*>(VELQUOR_RENDER) };
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        ::execv(VELQUOR_RENDER, argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+// A file of mode 0444 in a folder the user may write is not the user's to replace: --save and
+// -o (PNG and BMP) each fail with the message and leave it as it was. Run as a user who is not
+// root, since root may write any file.
+TEST(VelquorRender, WriteProtectedOutputsAreLeftAsTheyWere)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string folder = dir.path().toStdString();
+    const std::string family = folder + "/family.gdt";
+    writeFile(QString::fromStdString(family), readFile(QStringLiteral(EXAMPLES_DIR "/family.gdt")));
+    struct Row
+    {
+        const char* option;
+        const char* name;
+    };
+    const Row rows[] = { { "--save", "saved.gdt" }, { "-o", "plot.png" }, { "-o", "plot.bmp" } };
+    for (const Row& row : rows)
+        writeFile(QString::fromStdString(folder + "/" + row.name), "old");
+    ::setenv("HOME", folder.c_str(), 1); // for the child's font cache
+    const velquor::test::NonRootRun run = velquor::test::runAsNonRoot(folder, [&] {
+        bool ok = true;
+        for (const Row& row : rows) {
+            const std::string target = folder + "/" + row.name;
+            ::chmod(target.c_str(), 0444);
+            const std::string errPath = folder + "/err.txt";
+            const int status = runPlainly({ family, row.option, target }, errPath);
+            std::ifstream in(errPath);
+            const std::string err { std::istreambuf_iterator<char>(in), {} };
+            const std::string message = "ﾌｧｲﾙ " + target + " を作成できません.";
+            if (status != 1 || err.find(message) == std::string::npos) {
+                std::fprintf(stderr, "%s %s: status %d, %s\n", row.option, row.name, status,
+                    err.c_str());
+                ok = false;
+            }
+        }
+        return ok;
+    });
+    if (run.skipped)
+        GTEST_SKIP() << run.why;
+    EXPECT_TRUE(run.passed) << run.why;
+    for (const Row& row : rows) {
+        EXPECT_EQ(readFile(QString::fromStdString(folder + "/" + row.name)), "old") << row.name;
+    }
 }
 
 } // namespace
