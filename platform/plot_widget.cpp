@@ -2,6 +2,7 @@
 
 #include "platform/qimage_surface.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -16,7 +17,11 @@ PlotWidget::PlotWidget(QImageSurface& surface, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    m_surface.setPresentCallback([this] { repaint(); });
+    m_surface.setPresentCallback([this] {
+        if (m_presentListener)
+            m_presentListener();
+        repaint();
+    });
     if (QScreen* screen = this->screen(); screen && screen->refreshRate() > 1.0) {
         auto frame = std::chrono::duration<double>(1.0 / screen->refreshRate());
         m_surface.setFrameInterval(std::chrono::duration_cast<std::chrono::nanoseconds>(frame));
@@ -38,6 +43,8 @@ void PlotWidget::paintEvent(QPaintEvent* event)
     QRegion rest = QRegion(event->rect()) - QRegion(image.rect());
     for (const QRect& r : rest)
         painter.fillRect(r, Qt::black);
+    if (m_overlay)
+        m_overlay(painter);
 }
 
 void PlotWidget::resizeEvent(QResizeEvent* event)
@@ -67,6 +74,15 @@ void PlotWidget::mouseReleaseEvent(QMouseEvent*)
 {
     if (m_handlers.mouseUp)
         m_handlers.mouseUp();
+}
+
+void PlotWidget::keyPressEvent(QKeyEvent* event)
+{
+    if (m_keyHandler && m_keyHandler(event->key(), event->modifiers())) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace velquor

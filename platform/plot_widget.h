@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <functional>
 
+class QPainter;
+
 namespace velquor {
 
 class QImageSurface;
@@ -28,16 +30,37 @@ public:
     void setHandlers(Handlers handlers) { m_handlers = std::move(handlers); }
     QImageSurface& surface() { return m_surface; }
 
+    // What is drawn over the shown surface and never into it (the curve tracer's marker): the
+    // copy, the export and the print take the surface without it.
+    void setOverlay(std::function<void(QPainter& painter)> overlay)
+    {
+        m_overlay = std::move(overlay);
+    }
+    // Called at every present of the surface, before the widget shows it.
+    void setPresentListener(std::function<void()> listener)
+    {
+        m_presentListener = std::move(listener);
+    }
+    // A key pressed while the plot has the focus; true when the handler used it.
+    void setKeyHandler(std::function<bool(int key, Qt::KeyboardModifiers modifiers)> handler)
+    {
+        m_keyHandler = std::move(handler);
+    }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QImageSurface& m_surface;
     Handlers m_handlers;
+    std::function<void(QPainter&)> m_overlay;
+    std::function<void()> m_presentListener;
+    std::function<bool(int, Qt::KeyboardModifiers)> m_keyHandler;
 };
 
 } // namespace velquor

@@ -1,0 +1,5 @@
+# What is read off the curves: the curve tracer, the analysis dialog and the value table.
+list(APPEND VELQUOR_UI_SOURCES
+    analysis_dialog.h analysis_dialog.cpp
+    curve_tools.h curve_tools.cpp
+    value_table_dialog.h value_table_dialog.cpp)
