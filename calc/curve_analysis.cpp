@@ -1,5 +1,6 @@
 #include "calc/curve_analysis.h"
 
+#include "calc/compiled_formula.h"
 #include "calc/evaluate.h"
 
 #include <algorithm>
@@ -207,10 +208,18 @@ AnalysisScan UniformScan(Ext from, Ext to, int count)
 }
 
 SampledFormula::SampledFormula(const EvaluationRequest& request, const std::vector<Ext>& xs)
-    : m_formula(request)
+    : m_formula(std::make_unique<CompiledFormula>(request))
     , m_values(xs.size())
 {
-    m_formula.evaluate(xs.data(), m_values.data(), xs.size());
+    m_formula->evaluate(xs.data(), m_values.data(), xs.size());
+}
+
+SampledFormula::~SampledFormula() = default;
+SampledFormula::SampledFormula(SampledFormula&&) noexcept = default;
+
+Ext SampledFormula::valueAt(Ext x)
+{
+    return m_formula->evaluate(x);
 }
 
 std::vector<CurvePoint> FindRoots(SampledFormula& f, const AnalysisScan& scan)

@@ -1,13 +1,15 @@
 #pragma once
 
-#include "calc/compiled_formula.h"
 #include "calc/evaluation_request.h"
 #include "calc/ext.h"
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 namespace velquor {
+
+class CompiledFormula;
 
 // Zeros, local extrema and crossings of curves y = f(x), found from a scan of samples and
 // refined in the extended format.
@@ -67,14 +69,18 @@ class SampledFormula
 {
 public:
     SampledFormula(const EvaluationRequest& request, const std::vector<Ext>& xs);
+    ~SampledFormula();
+    SampledFormula(SampledFormula&&) noexcept;
 
     // The value at x, as the drawers compute it (NoValue for a point without value).
-    Ext valueAt(Ext x) { return m_formula.evaluate(x); }
+    Ext valueAt(Ext x);
     // The values at the scan's samples, in order.
     const std::vector<Ext>& values() const { return m_values; }
 
 private:
-    CompiledFormula m_formula;
+    // Held by pointer so that widget code can include this header: the compiled formula's
+    // header has a member that Qt's "slots" keyword would replace.
+    std::unique_ptr<CompiledFormula> m_formula;
     std::vector<Ext> m_values;
 };
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "calc/compiled_formula.h"
 #include "calc/ext.h"
 #include "render/canvas.h"
 
@@ -12,6 +11,7 @@
 
 namespace velquor {
 
+class CompiledFormula;
 class Document;
 
 // The curve tracer's point: where the marker sits on the followed graph.

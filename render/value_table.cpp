@@ -1,5 +1,6 @@
 #include "render/value_table.h"
 
+#include "calc/compiled_formula.h"
 #include "calc/error.h"
 #include "calc/evaluate.h"
 #include "calc/number_text.h"

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "calc/compiled_formula.h"
 #include "calc/ext.h"
 
 #include <cstdint>
@@ -11,6 +10,7 @@
 
 namespace velquor {
 
+class CompiledFormula;
 class Document;
 struct GraphEntry;
 
