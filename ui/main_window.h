@@ -19,6 +19,7 @@ class QToolButton;
 
 namespace velquor {
 
+class CurveTools;
 class DialogService;
 class GraphList;
 class PlotWidget;
@@ -48,6 +49,7 @@ public:
     GraphList& graphList() { return *m_graphList; }
     GraphDialog& graphDialog() { return *m_graphDialog; }
     HelpViewer& help() { return m_help; }
+    CurveTools& curveTools() { return *m_curveTools; } // the tracer, analysis, value table
     void RedrawPlot() { m_plotView.RedrawPlot(); }
 
     // The start of a document's view: the table emptied and the origin centred; the first
@@ -127,6 +129,7 @@ private:
     void buildStatusBar(QWidget* central);
     QWidget* buildMiddle(QWidget* central);
     void buildPanels();
+    void buildCurveTools();
     void installHooks();
     PlotHooks plotHooks();
     void restoreStoredItem(int slot);
@@ -151,6 +154,7 @@ private:
     GraphDialog* m_graphDialog = nullptr;
     ConstantsPanel* m_constantsPanel = nullptr;
     SettingsPanel* m_settingsPanel = nullptr;
+    CurveTools* m_curveTools = nullptr;
     bool m_startMaximized = false;
 };
 

@@ -1,5 +1,6 @@
 // The main window's layout: menus, toolbar, status bar, left panel, splitter and plot area.
 #include "constants_panel.h"
+#include "curve_tools.h"
 #include "graph_list.h"
 #include "main_window.h"
 #include "pictures.h"
@@ -63,6 +64,7 @@ void MainWindow::buildPanels()
     buildToolbar(central);
     column->addWidget(m_toolbar);
     column->addWidget(buildMiddle(central), 1);
+    buildCurveTools();
     m_statusBarSpacer = frame(central, "statusBarSpacer");
     m_statusBarSpacer->setFixedHeight(4);
     column->addWidget(m_statusBarSpacer);
@@ -76,6 +78,17 @@ void MainWindow::buildPanels()
     m_tickTimer->setInterval(10);
     connect(m_tickTimer, &QTimer::timeout, this, [this] { guarded([this] { tick(); }); });
     m_tickTimer->start();
+}
+
+void MainWindow::buildCurveTools()
+{
+    CurveToolsHooks hooks;
+    hooks.selectedSlot = [this] { return m_graphList->selectedSlot() - 1; };
+    hooks.viewAtRest = [this] { return m_plotView.settleTicks == 0; };
+    hooks.showStatus = [this](const QString& text) { m_coordinatesLabel->setText(text); };
+    m_curveTools = new CurveTools(m_document, *m_plot, m_dialogs, this, std::move(hooks));
+    // After the seven buttons, on the same 56-pixel pitch.
+    m_curveTools->makeToolButton(m_toolbar)->setGeometry(411, 4, 54, 47);
 }
 
 void MainWindow::buildToolbar(QWidget* central)
@@ -278,6 +291,7 @@ void MainWindow::buildMenus()
     m_functionCallsAction = checked(
         item(graph, "関数呼び出し機能", &MainWindow::toggleFunctionCalls), "functionCallsAction");
     m_functionCallsAction->setVisible(false);
+    m_curveTools->addMenuItems(graph);
 
     QMenu* screen = bar->addMenu(QStringLiteral("画面(&S)"));
     m_fullScreenAction = item(screen, "全画面表示", nullptr);

@@ -3,6 +3,7 @@
 #include "about_box.h"
 #include "calc/number_text.h"
 #include "conversions.h"
+#include "curve_tools.h"
 #include "graph_list.h"
 #include "main_window.h"
 #include "platform/plot_widget.h"
@@ -27,7 +28,9 @@ void MainWindow::installPlotHandlers()
     PlotWidget::Handlers handlers;
     handlers.mouseDown = [this](int x, int y) { m_plotView.mouseDown(x, y); };
     handlers.mouseMove = [this](int x, int y, bool leftOnly) {
-        updateCoordinates(x, y);
+        // With the curve tracer on, the status bar shows the traced point instead.
+        if (!m_curveTools->mouseMoved(x, y))
+            updateCoordinates(x, y);
         guarded([&] { m_plotView.mouseMove(x, y, leftOnly); });
     };
     handlers.mouseUp = [this] { m_plotView.mouseUp(); };
@@ -46,7 +49,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         }
         return true;
     }
-    if (watched == m_plot && event->type() == QEvent::Leave)
+    if (watched == m_plot && event->type() == QEvent::Leave && !m_curveTools->tracerOn())
         m_coordinatesLabel->clear();
     return QMainWindow::eventFilter(watched, event);
 }

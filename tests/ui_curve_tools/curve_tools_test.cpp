@@ -1,0 +1,365 @@
+#include "document/document.h"
+#include "platform/plot_widget.h"
+#include "platform/qimage_surface.h"
+#include "platform/scripted_dialog_service.h"
+#include "render/plot_view.h"
+#include "ui/analysis_dialog.h"
+#include "ui/curve_tools.h"
+#include "ui/main_window.h"
+#include "ui/value_table_dialog.h"
+#include "ui/velquor_application.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+using namespace velquor;
+
+namespace {
+
+constexpr std::int32_t Red = 0x0000FF; // 0x00BBGGRR
+
+GraphEntry graph(const std::string& formula, GraphKind kind = GraphKind::Function)
+{
+    GraphEntry entry;
+    entry.name = formula;
+    entry.formula1 = formula;
+    entry.kind = static_cast<std::int32_t>(kind);
+    entry.visible = -1;
+    entry.color = Red;
+    entry.width = 1;
+    entry.divisions = 100;
+    entry.rangeFrom = "0";
+    entry.rangeTo = "6.28";
+    return entry;
+}
+
+// The curve tools on a plot of the default window's size, without the main window.
+struct Harness
+{
+    ScriptedDialogService dialogs;
+    Document document;
+    QWidget window;
+    QImageSurface surface { 445, 364 };
+    PlotWidget* plot = new PlotWidget(surface, &window);
+    PlotView view { document, surface };
+    int selected = 0;
+    QString status;
+    std::unique_ptr<CurveTools> tools;
+
+    Harness()
+    {
+        document.CX = 222;
+        document.CY = 182;
+        document.Zoom = 25;
+        plot->setGeometry(0, 0, 445, 364);
+        CurveToolsHooks hooks;
+        hooks.selectedSlot = [this] { return selected; };
+        hooks.viewAtRest = [this] { return view.settleTicks == 0; };
+        hooks.showStatus = [this](const QString& text) { status = text; };
+        tools = std::make_unique<CurveTools>(document, *plot, dialogs, &window, std::move(hooks));
+        window.resize(445, 364);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+    // The plot as the window shows it, marker included.
+    QImage shown() const { return plot->grab().toImage(); }
+    bool redAt(const QImage& image, int x, int y) const
+    {
+        const QColor c = image.pixelColor(x, y);
+        return c.red() > 120 && c.green() < 80 && c.blue() < 80;
+    }
+    QAction* action(const char* name) const
+    {
+        return window.findChild<QAction*>(QString::fromLatin1(name));
+    }
+};
+
+} // namespace
+
+class CurveToolsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void tracerFollowsTheMouseOverThePictureOnly();
+    void arrowKeysStepByColumns();
+    void markerWaitsForTheSettleRedraw();
+    void analysisListsTheFeaturesAndMovesTheTracer();
+    void analysisAndTableNeedASelectedGraph();
+    void valueTableComputesAndRefusesBadRanges();
+    void valueTableOfAHundredThousandRowsArrivesInBatches();
+    void valueTableCopiesAndSavesEveryRow();
+    void mainWindowHasTheNewCommandsAfterTheOldOnes();
+};
+
+void CurveToolsTest::tracerFollowsTheMouseOverThePictureOnly()
+{
+    Harness h;
+    h.document.appendEntry(graph("x^2"));
+    h.view.RedrawPlot();
+    QVERIFY(!h.tools->mouseMoved(272, 5)); // off: the status bar keeps the coordinates
+    h.tools->toggleTracer();
+    QVERIFY(h.tools->tracerAction()->isChecked());
+    QCOMPARE(h.status, QStringLiteral("x^2  x = 0  y = 0"));
+    QVERIFY(h.tools->mouseMoved(272, 5));
+    QCOMPARE(h.status, QStringLiteral("x^2  x = 2  y = 4"));
+    // A ring about (272, 82) in the curve's colour on the shown plot, none in the picture that
+    // copy, export and print take; (275, 79) is on the ring, off the grid and the curve.
+    const QImage shown = h.shown();
+    QVERIFY(h.redAt(shown, 275, 79));
+    QCOMPARE(h.surface.image().pixelColor(275, 79), QColor(Qt::black));
+    QVERIFY(!h.view.traceMode()); // the tracer is not trace mode
+
+    h.tools->toggleTracer();
+    QVERIFY(!h.redAt(h.shown(), 275, 79));
+    QCOMPARE(h.status, QString());
+}
+
+void CurveToolsTest::arrowKeysStepByColumns()
+{
+    Harness h;
+    h.document.appendEntry(graph("x"));
+    h.view.RedrawPlot();
+    QTest::keyClick(h.plot, Qt::Key_Right); // off: not used
+    h.tools->toggleTracer();
+    h.tools->mouseMoved(272, 0);
+    QTest::keyClick(h.plot, Qt::Key_Right);
+    QCOMPARE(h.status, QStringLiteral("x  x = 2.04  y = 2.04"));
+    QTest::keyClick(h.plot, Qt::Key_Left, Qt::ShiftModifier);
+    QCOMPARE(h.status, QStringLiteral("x  x = 1.64  y = 1.64"));
+    QCOMPARE(*h.tools->tracer().point()->column, 263);
+}
+
+void CurveToolsTest::markerWaitsForTheSettleRedraw()
+{
+    Harness h;
+    h.document.appendEntry(graph("x^2"));
+    h.view.RedrawPlot();
+    h.tools->toggleTracer();
+    h.tools->mouseMoved(272, 0);
+    // A pan: while the view moves the marker is not shown.
+    h.view.mouseDown(100, 100);
+    h.view.mouseMove(120, 100, true);
+    QVERIFY(!h.redAt(h.shown(), 275, 79));
+    QVERIFY(!h.redAt(h.shown(), 295, 79));
+    h.view.mouseUp();
+    for (int i = 0; i < 31 && h.view.settleTicks != 0; ++i)
+        h.view.tick();
+    QCOMPARE(h.view.settleTicks, 0);
+    // The settle redraw shows it again on the same point of the curve, 20 pixels on.
+    QCOMPARE(*h.tools->tracer().point()->column, 292);
+    QVERIFY(h.redAt(h.shown(), 295, 79));
+    QCOMPARE(h.status, QStringLiteral("x^2  x = 2  y = 4"));
+}
+
+void CurveToolsTest::analysisListsTheFeaturesAndMovesTheTracer()
+{
+    Harness h;
+    h.document.appendEntry(graph("x^3-2x"));
+    h.document.appendEntry(graph("x"));
+    h.view.RedrawPlot();
+    h.action("AnalysisAction")->trigger();
+    QVERIFY(h.dialogs.errors().isEmpty());
+    AnalysisDialog* dialog = h.tools->analysisDialog();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("解析 - x^3-2x"));
+    QTableWidget* table = dialog->table();
+    QCOMPARE(table->rowCount(), 8);
+    QCOMPARE(table->item(0, 0)->text(), QStringLiteral("零点"));
+    QCOMPARE(table->item(0, 1)->text(), QStringLiteral("-1.4142135623731"));
+    QCOMPARE(table->item(3, 0)->text(), QStringLiteral("極大"));
+    QCOMPARE(table->item(3, 1)->text(), QStringLiteral("-0.816496580927726"));
+    QCOMPARE(table->item(3, 2)->text(), QStringLiteral("1.08866210790363"));
+    QCOMPARE(table->item(4, 0)->text(), QStringLiteral("極小"));
+    QCOMPARE(table->item(7, 0)->text(), QStringLiteral("交点"));
+    QCOMPARE(table->item(7, 1)->text(), QStringLiteral("1.73205080756888"));
+    QCOMPARE(table->item(7, 3)->text(), QStringLiteral("x"));
+    QVERIFY(dialog->summary()->text().startsWith(QStringLiteral("表示範囲 x = -8.88 ～ 8.92")));
+
+    // A double click turns the tracer on at that x.
+    h.selected = 1; // the list's selection moved on meanwhile
+    const QRect cell = table->visualItemRect(table->item(3, 1));
+    // The first press of a double click, then the second (QTest sends only the latter).
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    QVERIFY(h.tools->tracerOn());
+    QCOMPARE(h.tools->tracer().slot(), 0);
+    QCOMPARE(h.status, QStringLiteral("x^3-2x  x = -0.816496580927726  y = 1.08866210790363"));
+
+    // A graph without any feature: an empty list and a sentence that says so.
+    h.document.appendEntry(graph("sqrt(-1-xx)"));
+    h.selected = 2;
+    h.tools->analyseSelectedGraph();
+    QCOMPARE(table->rowCount(), 0);
+    QVERIFY(dialog->summary()->text().contains(QStringLiteral("見つかりませんでした")));
+}
+
+void CurveToolsTest::analysisAndTableNeedASelectedGraph()
+{
+    Harness h;
+    h.document.appendEntry(graph("1", GraphKind::Polar));
+    h.selected = -1;
+    h.action("AnalysisAction")->trigger();
+    h.action("ValueTableAction")->trigger();
+    h.selected = 0; // a polar curve has a value table, but no analysis
+    h.action("AnalysisAction")->trigger();
+    QCOMPARE(h.dialogs.errors(),
+        QStringList({ QStringLiteral("解析する関数のグラフを選択してください."),
+            QStringLiteral("数表を作るグラフを選択してください."),
+            QStringLiteral("解析する関数のグラフを選択してください.") }));
+    QVERIFY(!h.tools->analysisDialog()->isVisible());
+    QVERIFY(!h.tools->valueTableDialog()->isVisible());
+}
+
+void CurveToolsTest::valueTableComputesAndRefusesBadRanges()
+{
+    Harness h;
+    h.document.appendEntry(graph("1/x"));
+    h.action("ValueTableAction")->trigger();
+    ValueTableDialog* dialog = h.tools->valueTableDialog();
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->startEdit()->text(), QStringLiteral("-8.88"));
+    QCOMPARE(dialog->endEdit()->text(), QStringLiteral("8.92"));
+    QCOMPARE(dialog->stepEdit()->text(), QStringLiteral("0.936842105263158"));
+    QTRY_VERIFY(!dialog->computing());
+    QCOMPARE(dialog->model().rowCount(), 20);
+
+    struct Refusal
+    {
+        const char* start;
+        const char* end;
+        const char* step;
+        const char* message;
+    };
+    const Refusal refusals[] = {
+        { "0", "1", "0", "刻み幅には0より大きい数を指定してください." },
+        { "abc", "1", "0.1", "'abc' は浮動小数点数ではありません." },
+        { "0", "1", "", "'' は浮動小数点数ではありません." },
+        { "1", "0", "0.1", "終了値が開始値より小さくなっています." },
+        { "0", "100000", "1",
+            "行数が100000行を超えます。範囲を狭くするか刻み幅を大きくしてください." },
+    };
+    for (const Refusal& refusal : refusals) {
+        h.dialogs.clearLog();
+        dialog->startEdit()->setText(QString::fromUtf8(refusal.start));
+        dialog->endEdit()->setText(QString::fromUtf8(refusal.end));
+        dialog->stepEdit()->setText(QString::fromUtf8(refusal.step));
+        dialog->computeTable();
+        QCOMPARE(h.dialogs.errors(), QStringList(QString::fromUtf8(refusal.message)));
+        // Nothing computed, nothing lost: the last table and the typed texts stay.
+        QCOMPARE(dialog->model().rowCount(), 20);
+        QCOMPARE(dialog->stepEdit()->text(), QString::fromUtf8(refusal.step));
+    }
+
+    dialog->startEdit()->setText(QStringLiteral("-1"));
+    dialog->endEdit()->setText(QStringLiteral("1"));
+    dialog->stepEdit()->setText(QStringLiteral("0.5"));
+    dialog->computeTable();
+    QTRY_VERIFY(!dialog->computing());
+    const QAbstractItemModel& model = dialog->model();
+    QCOMPARE(model.rowCount(), 5);
+    QCOMPARE(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("y"));
+    QCOMPARE(model.index(2, 1).data().toString(), QStringLiteral("値なし"));
+    QCOMPARE(model.index(3, 1).data().toString(), QStringLiteral("2"));
+}
+
+void CurveToolsTest::valueTableOfAHundredThousandRowsArrivesInBatches()
+{
+    Harness h;
+    h.document.appendEntry(graph("sin(x)"));
+    h.action("ValueTableAction")->trigger();
+    ValueTableDialog* dialog = h.tools->valueTableDialog();
+    QTRY_VERIFY(!dialog->computing());
+    dialog->startEdit()->setText(QStringLiteral("0"));
+    dialog->endEdit()->setText(QStringLiteral("99999"));
+    dialog->stepEdit()->setText(QStringLiteral("1"));
+    dialog->computeTable();
+    // The first batch is there at once, the rest follows while the event loop runs.
+    QCOMPARE(dialog->model().rowCount(), int(ValueTableDialog::RowsPerBatch));
+    QVERIFY(dialog->computing());
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->model().rowCount(), 100000, 30000);
+    QVERIFY(!dialog->computing());
+    QCOMPARE(dialog->model().index(99999, 0).data().toString(), QStringLiteral("99999"));
+}
+
+void CurveToolsTest::valueTableCopiesAndSavesEveryRow()
+{
+    Harness h;
+    GraphEntry curve = graph("t^2", GraphKind::Parametric);
+    curve.formula2 = "1/t";
+    curve.rangeFrom = "0";
+    curve.rangeTo = "2";
+    h.document.appendEntry(curve);
+    h.action("ValueTableAction")->trigger();
+    ValueTableDialog* dialog = h.tools->valueTableDialog();
+    QCOMPARE(dialog->startEdit()->text(), QStringLiteral("0"));
+    QCOMPARE(dialog->endEdit()->text(), QStringLiteral("2"));
+    dialog->stepEdit()->setText(QStringLiteral("1"));
+    dialog->computeTable();
+    dialog->copyToClipboard();
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+        QStringLiteral("t\tx\ty\n0\t値なし\t0\n1\t1\t1\n2\t0.5\t4\n"));
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("table.csv"));
+    h.dialogs.push(path);
+    dialog->saveAsCsv();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()),
+        QStringLiteral("t,x,y\r\n0,値なし,0\r\n1,1,1\r\n2,0.5,4\r\n"));
+    h.dialogs.push(ScriptedDialogService::Cancel {});
+    dialog->saveAsCsv(); // cancelled: nothing happens
+    QVERIFY(h.dialogs.errors().isEmpty());
+}
+
+void CurveToolsTest::mainWindowHasTheNewCommandsAfterTheOldOnes()
+{
+    ScriptedDialogService dialogs;
+    MainWindow window(dialogs, {});
+    QMenu* graphMenu = nullptr;
+    for (QAction* menu : window.menuBar()->actions()) {
+        if (menu->text() == QStringLiteral("グラフ(&G)"))
+            graphMenu = menu->menu();
+    }
+    QVERIFY(graphMenu);
+    QStringList items;
+    for (QAction* item : graphMenu->actions())
+        items << (item->isSeparator() ? QStringLiteral("-") : item->text());
+    QCOMPARE(items,
+        QStringList({ QStringLiteral("追加(&A)"), QStringLiteral("削除&D)"), QStringLiteral("-"),
+            QStringLiteral("原点へ戻る"), QStringLiteral("-"), QStringLiteral("アニメーション開始"),
+            QStringLiteral("軌跡モード"), QStringLiteral("関数呼び出し機能"), QStringLiteral("-"),
+            QStringLiteral("トレース"), QStringLiteral("解析..."), QStringLiteral("数表...") }));
+    QVERIFY(graphMenu->actions()[9]->isCheckable());
+
+    auto* button = window.findChild<QToolButton*>(QStringLiteral("CurveTracerButton"));
+    QVERIFY(button);
+    QCOMPARE(button->text(), QStringLiteral("トレース"));
+    QCOMPARE(button->geometry(), QRect(411, 4, 54, 47));
+    QCOMPARE(window.m_toolButtons.size(), 7); // the seven buttons as they were
+    button->click();
+    QVERIFY(window.curveTools().tracerOn());
+    QVERIFY(graphMenu->actions()[9]->isChecked());
+    QVERIFY(!window.m_traceModeAction->isChecked()); // trace mode is another thing
+    QVERIFY(!window.plotView().traceMode());
+}
+
+int main(int argc, char** argv)
+{
+    VelquorApplication app(argc, argv);
+    CurveToolsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "curve_tools_test.moc"
