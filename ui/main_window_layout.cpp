@@ -64,12 +64,12 @@ void MainWindow::buildPanels()
     buildToolbar(central);
     column->addWidget(m_toolbar);
     column->addWidget(buildMiddle(central), 1);
-    buildCurveTools();
     m_statusBarSpacer = frame(central, "statusBarSpacer");
     m_statusBarSpacer->setFixedHeight(4);
     column->addWidget(m_statusBarSpacer);
     buildStatusBar(central);
     column->addWidget(m_statusBar);
+    buildCurveTools(); // on the plot, the toolbar and the status bar; before the menus
     setCentralWidget(central);
     buildMenus();
 
@@ -86,6 +86,8 @@ void MainWindow::buildCurveTools()
     hooks.selectedSlot = [this] { return m_graphList->selectedSlot() - 1; };
     hooks.viewAtRest = [this] { return m_plotView.settleTicks == 0; };
     hooks.showStatus = [this](const QString& text) { m_coordinatesLabel->setText(text); };
+    // The traced point's longer text is cut at the label's end rather than widening the window.
+    m_coordinatesLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_curveTools = new CurveTools(m_document, *m_plot, m_dialogs, this, std::move(hooks));
     // After the seven buttons, on the same 56-pixel pitch.
     m_curveTools->makeToolButton(m_toolbar)->setGeometry(411, 4, 54, 47);

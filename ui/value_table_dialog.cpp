@@ -110,6 +110,7 @@ ValueTableDialog::ValueTableDialog(
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_progress = new QLabel(this);
+    m_progress->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); // texts vary
 
     m_copyButton = new QPushButton(QStringLiteral("コピー(&C)"), this);
     m_saveButton = new QPushButton(QStringLiteral("CSV保存(&S)..."), this);
