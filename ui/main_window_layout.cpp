@@ -51,11 +51,6 @@ void MainWindow::buildPanels()
     setWindowIcon(QIcon(windowIcon()));
     setFont(VelquorApplication::interfaceFont());
     setAcceptDrops(true);
-    // Outer size 609 x 488 of the original frame: a client area of 601 x 461 holds the plot
-    // control at its designed 445 x 364 below a menu bar of 19 pixels.
-    move(197, 99);
-    resize(601, 461);
-
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("client"));
     auto* column = new QVBoxLayout(central);
@@ -72,6 +67,14 @@ void MainWindow::buildPanels()
     buildCurveTools(); // on the plot, the toolbar and the status bar; before the menus
     setCentralWidget(central);
     buildMenus();
+    // The window area below the menu bar is 601 x 442 (toolbar 54, plot 364, gap 4, status
+    // bar 20), which gives the plot its designed 445 x 364. The menu bar's height is the
+    // style's and the font's (18 pixels here, not the 19 the layout was drawn with), so the
+    // window's height is taken from it.
+    constexpr int WindowWidth = 601;
+    constexpr int HeightBelowMenuBar = 442;
+    move(197, 99);
+    resize(WindowWidth, HeightBelowMenuBar + menuBar()->heightForWidth(WindowWidth));
 
     m_tickTimer = new QTimer(this);
     m_tickTimer->setObjectName(QStringLiteral("tickTimer"));

@@ -6,11 +6,14 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <memory>
@@ -66,6 +69,28 @@ class MainWindowOutputTest : public QObject
     Q_OBJECT
 
 private slots:
+    // The window's default size leaves the plot exactly its designed size whatever height the
+    // menu bar takes on this platform, so the bitmap export has the designed size too.
+    void theDefaultWindowGivesTheDesignedPlotAndExport()
+    {
+        ScriptedDialogService dialogs;
+        MainWindow window(dialogs, {});
+        window.showAtStartup();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.m_plot->size(), QSize(445, 364));
+        QCOMPARE(surfaceSize(window), QSize(445, 364));
+        QCOMPARE(window.height() - window.centralWidget()->height(), window.menuBar()->height());
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("plot.bmp"));
+        dialogs.push(path);
+        window.m_saveImageAction->trigger();
+        QFile written(path);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.size(), 486358); // 54 + 364 rows of 445 x 3 bytes padded to 1336
+        QVERIFY(dialogs.errors().isEmpty());
+    }
+
     void fullScreenThroughTheMenus()
     {
         ScriptedDialogService dialogs;
