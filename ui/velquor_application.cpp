@@ -5,7 +5,9 @@
 #include "platform/dialog_service.h"
 
 #include <QFont>
+#include <QLibraryInfo>
 #include <QScreen>
+#include <QTranslator>
 #include <QWidget>
 #include <cstdio>
 
@@ -16,6 +18,22 @@ VelquorApplication::VelquorApplication(int& argc, char** argv)
 {
     setApplicationName(QStringLiteral("Velquor"));
     installFontSubstitution();
+    installStandardDialogTranslations();
+}
+
+bool VelquorApplication::installStandardDialogTranslations()
+{
+    if (m_standardDialogTexts)
+        return true;
+    auto* translator = new QTranslator(this);
+    if (!translator->load(QStringLiteral("qtbase_ja"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+        || !installTranslator(translator)) {
+        delete translator;
+        return false;
+    }
+    m_standardDialogTexts = translator;
+    return true;
 }
 
 void VelquorApplication::reportError(const QString& message)

@@ -7,10 +7,14 @@
 #include "ui/main_window.h"
 #include "ui/velquor_application.h"
 
+#include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTranslator>
 #include <memory>
 
 using namespace velquor;
@@ -42,6 +46,7 @@ private slots:
     void aboutBox();
     void eventLoopReportsErrors();
     void helpWindowShowsContents();
+    void standardDialogsSpeakJapanese();
 };
 
 void HelpersTest::errorBoxFullStop_data()
@@ -125,6 +130,28 @@ void HelpersTest::helpWindowShowsContents()
     QVERIFY(!browser->toPlainText().isEmpty());
     if (HelpViewer::contentsPath(QStringLiteral("Velquor.hlp")).isEmpty())
         QVERIFY(browser->toPlainText().contains(QStringLiteral("Velquor.hlp")));
+}
+
+void HelpersTest::standardDialogsSpeakJapanese()
+{
+    // The tests run in the C locale (see CMakeLists.txt), as a user with LANG=C.UTF-8 does: the
+    // Japanese texts are loaded whatever the locale.
+    auto* app = static_cast<VelquorApplication*>(qApp);
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!QFileInfo::exists(folder + QStringLiteral("/qtbase_ja.qm")))
+        QFAIL(qPrintable(QStringLiteral("%1/qtbase_ja.qm is missing: install qt6-translations-l10n "
+                                        "(scripts/install-deps.sh)")
+                             .arg(folder)));
+    QVERIFY(app->standardDialogTranslations());
+    QCOMPARE(app->standardDialogTranslations()->language(), QStringLiteral("ja"));
+    QVERIFY(app->installStandardDialogTranslations()); // once only, however often asked
+
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+    // The texts of the file dialog and its overwrite question come from the same file.
+    QVERIFY(QCoreApplication::translate("QFileDialog", "Look in:") != QStringLiteral("Look in:"));
+    QVERIFY(QCoreApplication::translate("QFileDialog", "File &name:")
+        != QStringLiteral("File &name:"));
 }
 
 std::unique_ptr<QObject> makeHelpersTest()
