@@ -82,8 +82,10 @@ namespace {
     // extended numbers or a probe is exactly zero (then both ends are that probe). The steps are
     // regula falsi with the Illinois weighting (an end kept twice has its weight halved), and a
     // bisection of the bit patterns whenever a step did not halve the bracket's width. Nothing
-    // when a probe has no value. `probe(x)` returns the Probe at x or nothing.
-    template <typename ProbeAt> std::optional<Bracket> narrow(Bracket bracket, ProbeAt probe)
+    // when a probe has no value, or when `isJump(bracket)` says the bracket holds a jump, not a
+    // zero. `probe(x)` returns the Probe at x or nothing.
+    template <typename ProbeAt, typename IsJump>
+    std::optional<Bracket> narrow(Bracket bracket, ProbeAt probe, IsJump isJump)
     {
         Ext weightLo = bracket.lo.value;
         Ext weightHi = bracket.hi.value;
@@ -122,8 +124,23 @@ namespace {
                 lastKept = -1;
             }
             bisectNext = !bisectNext && bracket.hi.x - bracket.lo.x > widthBefore / 2;
+            if (isJump(bracket))
+                return std::nullopt;
         }
         return bracket;
+    }
+
+    // Whether the curve's values (`value` of the probes) change by the jump limit or more across
+    // the bracket: at its end (`narrowed`), where a zero's values differ by next to nothing and a
+    // pole's by more than any limit; or already on the way, once the change has passed both the
+    // limit and the change across the samples it started from, as only a pole makes it grow.
+    bool jumpOf(
+        Ext Probe::*value, const Bracket& start, const Bracket& now, Ext limit, bool narrowed)
+    {
+        const Ext change = std::fabs(now.hi.*value - now.lo.*value);
+        if (narrowed)
+            return change >= limit;
+        return change >= limit && change > std::fabs(start.hi.*value - start.lo.*value);
     }
 
     bool oppositeSigns(Ext a, Ext b)
@@ -138,11 +155,12 @@ namespace {
     }
 
     // The zeros of `sampled` (NoValue: no value) on the scan: exact zeros at samples and the
-    // narrowed sign changes between neighbouring samples. `accept` decides on each narrowed
-    // bracket (false: a jump).
-    template <typename ProbeAt, typename Accept>
+    // narrowed sign changes between neighbouring samples. isJump(start, now, narrowed) decides
+    // whether a bracket narrowed from `start` to `now` spans a jump (then it holds no zero);
+    // `narrowed`: its ends are neighbours.
+    template <typename ProbeAt, typename IsJump>
     std::vector<CurvePoint> zeros(
-        const std::vector<std::optional<Probe>>& sampled, ProbeAt probe, Accept accept)
+        const std::vector<std::optional<Probe>>& sampled, ProbeAt probe, IsJump isJump)
     {
         std::vector<CurvePoint> found;
         const std::size_t count = sampled.size();
@@ -162,8 +180,10 @@ namespace {
             if (i + 1 >= count || !sampled[i + 1]
                 || !oppositeSigns(here.value, sampled[i + 1]->value))
                 continue;
-            const auto narrowed = narrow(Bracket { here, *sampled[i + 1] }, probe);
-            if (!narrowed || !accept(*narrowed))
+            const Bracket start { here, *sampled[i + 1] };
+            const auto narrowed = narrow(
+                start, probe, [&](const Bracket& now) { return isJump(start, now, false); });
+            if (!narrowed || isJump(start, *narrowed, true))
                 continue;
             const Probe& zero = closerEnd(*narrowed);
             found.push_back({ zero.x, zero.f });
@@ -236,9 +256,10 @@ std::vector<CurvePoint> FindRoots(SampledFormula& f, const AnalysisScan& scan)
             return std::nullopt;
         return Probe { x, y, y, 0 };
     };
-    auto accept
-        = [&scan](const Bracket& b) { return !(std::fabs(b.hi.f - b.lo.f) >= scan.jumpLimit); };
-    return zeros(sampled, probe, accept);
+    auto isJump = [&scan](const Bracket& start, const Bracket& now, bool narrowed) {
+        return jumpOf(&Probe::f, start, now, scan.jumpLimit, narrowed);
+    };
+    return zeros(sampled, probe, isJump);
 }
 
 std::vector<CurvePoint> FindIntersections(
@@ -260,11 +281,11 @@ std::vector<CurvePoint> FindIntersections(
             return std::nullopt;
         return Probe { x, fy - gy, fy, gy };
     };
-    auto accept = [&scan](const Bracket& b) {
-        return !(std::fabs(b.hi.f - b.lo.f) >= scan.jumpLimit)
-            && !(std::fabs(b.hi.g - b.lo.g) >= scan.jumpLimit);
+    auto isJump = [&scan](const Bracket& start, const Bracket& now, bool narrowed) {
+        return jumpOf(&Probe::f, start, now, scan.jumpLimit, narrowed)
+            || jumpOf(&Probe::g, start, now, scan.jumpLimit, narrowed);
     };
-    return zeros(sampled, probe, accept);
+    return zeros(sampled, probe, isJump);
 }
 
 std::vector<Extremum> FindExtrema(SampledFormula& f, const AnalysisScan& scan)
@@ -293,7 +314,8 @@ std::vector<Extremum> FindExtrema(SampledFormula& f, const AnalysisScan& scan)
             // Rising then falling for a maximum, the other way round for a minimum.
             if (!a || !b || !oppositeSigns(a->value, b->value) || (a->value > 0) != maximum)
                 continue;
-            const auto narrowed = narrow(Bracket { *a, *b }, probe);
+            const auto narrowed
+                = narrow(Bracket { *a, *b }, probe, [](const Bracket&) { return false; });
             if (!narrowed)
                 break;
             const Ext x = closerEnd(*narrowed).x;
