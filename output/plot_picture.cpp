@@ -1,7 +1,10 @@
 #include "output/plot_picture.h"
 
+#include "calc/error.h"
 #include "document/atomic_file.h"
 #include "platform/qimage_surface.h"
+
+#include <QBuffer>
 
 namespace velquor {
 
@@ -100,6 +103,25 @@ void writeBitmapFile(const std::string& path, QImageSurface& surface)
 {
     std::string bytes = bitmapFileBytes(surface.image());
     surface.canvas().release();
+    writeFileAtomically(path, bytes);
+}
+
+std::string pngFileBytes(const QImage& image)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        return {};
+    return std::string(png.constData(), std::size_t(png.size()));
+}
+
+void writePngFile(const std::string& path, QImageSurface& surface)
+{
+    std::string bytes = pngFileBytes(surface.image());
+    surface.canvas().release();
+    if (bytes.empty())
+        throw Error(formatMessage(CannotCreateMessage, path));
     writeFileAtomically(path, bytes);
 }
 

@@ -29,4 +29,11 @@ std::string bitmapFileBytes(const QImage& image);
 // Throws Error("ﾌｧｲﾙ %s を作成できません") with the path when the file cannot be written.
 void writeBitmapFile(const std::string& path, QImageSurface& surface);
 
+// The PNG file of the image: the same pixels, 8 bits per colour, compressed without loss.
+std::string pngFileBytes(const QImage& image);
+
+// Writes the PNG file of the surface to path as writeBitmapFile writes the bitmap file, with
+// the same message when the file cannot be written.
+void writePngFile(const std::string& path, QImageSurface& surface);
+
 } // namespace velquor

@@ -6,8 +6,9 @@ set -euo pipefail
 packages=(
   # build
   build-essential cmake ninja-build pkg-config
-  # the application: Qt 6 widgets, print support, its Japanese translations, the Japanese font
-  qt6-base-dev qt6-translations-l10n fonts-ipafont-gothic libgl-dev
+  # the application: Qt 6 widgets, print support, its Japanese translations, the Japanese font,
+  # Qt SVG for the SVG export
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n fonts-ipafont-gothic libgl-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev libfparser-dev
   # fuzzing (libFuzzer comes with clang)

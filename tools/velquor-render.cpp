@@ -1,5 +1,6 @@
 // velquor-render: draws a document headless, exactly as the plot window would.
 //   velquor-render DOC.gdt [-o OUT] [--size WxH] [--ops FILE] [--save FILE] [--animate]
+// OUT by its extension: .png, .svg, .pdf; any other name the bitmap file.
 // Exit status: 0; 1 for an error of the document or of the redraw (what was drawn is still
 // written); 2 for a usage error.
 
@@ -9,16 +10,19 @@
 #include "document/gdt_loader.h"
 #include "document/gdt_writer.h"
 #include "output/plot_picture.h"
+#include "output/vector_picture.h"
 #include "platform/qimage_surface.h"
 #include "render/draw_context.h"
 #include "render/plot_view.h"
 #include "render/recording_surface.h"
+#include "render/tee_surface.h"
 
-#include <QBuffer>
 #include <QGuiApplication>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -115,97 +119,48 @@ namespace {
         std::fprintf(stderr, "velquor-render: %s\n", message.c_str());
     }
 
-    // One drawing on two surfaces: the picture and the operation trace of the same calls.
-    class TeeSurface final : public Surface, public Canvas
+    enum class PictureKind { Bitmap, Png, Svg, Pdf };
+
+    // The picture an output name asks for, by its extension in any case: ".png", ".svg" and
+    // ".pdf" name theirs, any other name the bitmap file.
+    PictureKind pictureKindOf(const std::string& path)
     {
-    public:
-        TeeSurface(Surface& first, Surface& second)
-            : m_first(first)
-            , m_second(second)
-        {
-        }
-        Canvas& canvas() override { return *this; }
-        void present() override
-        {
-            both([](Surface& s) { s.present(); });
-        }
-        int width() const override { return m_first.width(); }
-        int height() const override { return m_first.height(); }
-
-        void setPenColor(Color c) override
-        {
-            all([&](Canvas& k) { k.setPenColor(c); });
-        }
-        void setPenWidth(int w) override
-        {
-            all([&](Canvas& k) { k.setPenWidth(w); });
-        }
-        void setBrushColor(Color c) override
-        {
-            all([&](Canvas& k) { k.setBrushColor(c); });
-        }
-        void setFontColor(Color c) override
-        {
-            all([&](Canvas& k) { k.setFontColor(c); });
-        }
-        void fillRect(int l, int t, int r, int b) override
-        {
-            all([&](Canvas& k) { k.fillRect(l, t, r, b); });
-        }
-        void moveTo(int x, int y) override
-        {
-            all([&](Canvas& k) { k.moveTo(x, y); });
-        }
-        void lineTo(int x, int y) override
-        {
-            all([&](Canvas& k) { k.lineTo(x, y); });
-        }
-        void textOut(int x, int y, std::string_view s) override
-        {
-            all([&](Canvas& k) { k.textOut(x, y, s); });
-        }
-        void release() override
-        {
-            all([](Canvas& k) { k.release(); });
-        }
-
-    private:
-        template <typename F> void both(F f)
-        {
-            f(m_first);
-            f(m_second);
-        }
-        template <typename F> void all(F f)
-        {
-            both([&](Surface& s) { f(s.canvas()); });
-        }
-        Surface& m_first;
-        Surface& m_second;
-    };
-
-    bool endsWithPng(const std::string& path)
-    {
-        if (path.size() < 4)
-            return false;
-        std::string tail = path.substr(path.size() - 4);
+        std::string tail = path.size() < 4 ? std::string() : path.substr(path.size() - 4);
         for (char& c : tail)
             c = char(std::tolower(static_cast<unsigned char>(c)));
-        return tail == ".png";
+        if (tail == ".png")
+            return PictureKind::Png;
+        if (tail == ".svg")
+            return PictureKind::Svg;
+        if (tail == ".pdf")
+            return PictureKind::Pdf;
+        return PictureKind::Bitmap;
     }
 
-    void writePicture(const std::string& path, QImageSurface& surface)
+    std::unique_ptr<VectorPicture> vectorPictureFor(const Options& options)
     {
-        if (!endsWithPng(path)) {
-            writeBitmapFile(path, surface);
-            return;
+        if (!options.output)
+            return nullptr;
+        switch (pictureKindOf(*options.output)) {
+        case PictureKind::Svg:
+            return std::make_unique<VectorPicture>(
+                VectorPicture::Format::Svg, options.width, options.height);
+        case PictureKind::Pdf:
+            return std::make_unique<VectorPicture>(
+                VectorPicture::Format::Pdf, options.width, options.height);
+        default:
+            return nullptr;
         }
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        if (!surface.image().save(&buffer, "PNG"))
-            throw Error(formatMessage(CannotCreateMessage, path));
-        surface.canvas().release();
-        writeFileAtomically(path, std::string_view(png.constData(), std::size_t(png.size())));
+    }
+
+    void writePicture(const std::string& path, QImageSurface& surface, VectorPicture* vectorPicture)
+    {
+        if (vectorPicture)
+            writeVectorFile(path, *vectorPicture);
+        else if (pictureKindOf(path) == PictureKind::Png)
+            writePngFile(path, surface);
+        else
+            writeBitmapFile(path, surface);
     }
 
     // Loads, saves and draws; returns the exit status.
@@ -214,7 +169,12 @@ namespace {
         Document document;
         QImageSurface picture(options.width, options.height);
         RecordingSurface recording(options.width, options.height);
-        TeeSurface surface(picture, recording);
+        std::unique_ptr<VectorPicture> vectorPicture = vectorPictureFor(options);
+        // The picture, the operation trace and the vector picture take the same calls.
+        std::vector<Surface*> surfaces { &picture, &recording };
+        if (vectorPicture)
+            surfaces.push_back(vectorPicture.get());
+        TeeSurface surface(std::move(surfaces));
         int status = 0;
         PlotHooks hooks;
         hooks.entryHidden = [&](int slot) {
@@ -254,7 +214,7 @@ namespace {
             if (options.ops)
                 writeFileAtomically(*options.ops, recording.trace());
             if (options.output)
-                writePicture(*options.output, picture);
+                writePicture(*options.output, picture, vectorPicture.get());
         } catch (const Error& error) {
             report(error.what());
             status = 1;

@@ -2,15 +2,20 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QProcess>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <string>
+#include <algorithm>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
-#include <vector>
+#include <string>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -251,6 +256,71 @@ TEST(VelquorRender, WriteProtectedOutputsAreLeftAsTheyWere)
     EXPECT_TRUE(run.passed) << run.why;
     for (const Row& row : rows) {
         EXPECT_EQ(readFile(QString::fromStdString(folder + "/" + row.name)), "old") << row.name;
+    }
+}
+
+// -o by extension: the PNG holds the bitmap's pixels; the SVG and the PDF are the same drawing
+// as vectors of the surface's size, and writing them changes nothing of the drawing itself.
+TEST(VelquorRender, WritesPngSvgAndPdfByTheNamesExtension)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString family = QStringLiteral(EXAMPLES_DIR "/family.gdt");
+    auto path = [&](const char* name) { return dir.filePath(QString::fromUtf8(name)); };
+    for (const char* name : { "plot.bmp", "plot.png", "plot.svg", "plot.PDF" }) {
+        SCOPED_TRACE(name);
+        const std::string ops = std::string(name) + ".ops";
+        RenderRun run = render({ family, QStringLiteral("--size"), QStringLiteral("301x203"),
+            QStringLiteral("-o"), path(name), QStringLiteral("--ops"), path(ops.c_str()) });
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(readFile(path(ops.c_str())), readFile(path("plot.bmp.ops")));
+    }
+    const QImage bitmap(path("plot.bmp"), "BMP");
+    const QImage png(path("plot.png"), "PNG");
+    ASSERT_EQ(bitmap.size(), QSize(301, 203));
+    EXPECT_EQ(
+        png.convertToFormat(QImage::Format_RGB32), bitmap.convertToFormat(QImage::Format_RGB32))
+        << "the PNG has the bitmap's pixels";
+
+    const std::string svg = readFile(path("plot.svg"));
+    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+    EXPECT_NE(svg.find("viewBox=\"0 0 301 203\""), std::string::npos);
+    EXPECT_NE(svg.find("<polyline"), std::string::npos);
+    QSvgRenderer renderer(QByteArray::fromStdString(svg));
+    QImage drawn(301, 203, QImage::Format_RGB32);
+    QPainter painter(&drawn);
+    renderer.render(&painter, QRectF(0, 0, 301, 203));
+    painter.end();
+    const QImage reference = bitmap.convertToFormat(QImage::Format_RGB32);
+    int differing = 0;
+    for (int y = 0; y < 203; ++y)
+        for (int x = 0; x < 301; ++x) {
+            const QRgb a = drawn.pixel(x, y), b = reference.pixel(x, y);
+            differing += std::max({ std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                             std::abs(qBlue(a) - qBlue(b)) })
+                    > 127
+                ? 1
+                : 0;
+        }
+    EXPECT_LT(differing, 301 * 203 / 100) << "the SVG at 1:1 is the bitmap but for smoothing";
+
+    const std::string pdf = readFile(path("plot.PDF"));
+    EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
+    EXPECT_NE(pdf.find("/MediaBox [0 0 301.000000 203.000000]"), std::string::npos);
+}
+
+TEST(VelquorRender, AVectorPictureThatCannotBeWrittenGetsTheSystemsMessage)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const char* name : { "missing/plot.svg", "missing/plot.pdf" }) {
+        const QString target = dir.filePath(QString::fromUtf8(name));
+        RenderRun run
+            = render({ QStringLiteral(EXAMPLES_DIR "/family.gdt"), QStringLiteral("-o"), target });
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, "velquor-render: ﾌｧｲﾙ " + target.toStdString() + " を作成できません.\n");
+        EXPECT_FALSE(QFile::exists(target));
     }
 }
 
