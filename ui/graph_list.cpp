@@ -85,12 +85,25 @@ void GraphList::buildPopup()
 
 bool GraphList::eventFilter(QObject* watched, QEvent* event)
 {
-    // A right click opens the pop-up without changing the selection.
-    if (watched == m_tree->viewport()
-        && (event->type() == QEvent::MouseButtonPress
-            || event->type() == QEvent::MouseButtonDblClick)
+    if (watched != m_tree->viewport())
+        return QWidget::eventFilter(watched, event);
+    // The right button neither starts editing nor drags a selection; the pop-up request that
+    // follows it decides.
+    if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
         && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
         return true;
+    // A right click selects the item under the mouse before the pop-up opens, so that its
+    // commands (delete above all) act on the graph that was clicked; on the blank space below
+    // the items it opens nothing. The menu key opens the pop-up for the selected item.
+    if (event->type() == QEvent::ContextMenu) {
+        const auto* request = static_cast<QContextMenuEvent*>(event);
+        if (request->reason() == QContextMenuEvent::Mouse) {
+            QTreeWidgetItem* item = m_tree->itemAt(request->pos());
+            if (!item)
+                return true;
+            selectItem(item);
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -125,8 +138,13 @@ int GraphList::selectedSlot() const
 
 void GraphList::selectRow(int row)
 {
+    selectItem(m_tree->topLevelItem(row));
+}
+
+void GraphList::selectItem(QTreeWidgetItem* item)
+{
     m_tree->clearSelection();
-    if (QTreeWidgetItem* item = m_tree->topLevelItem(row)) {
+    if (item) {
         m_tree->setCurrentItem(item);
         item->setSelected(true);
     }

@@ -54,6 +54,7 @@ protected:
 
 private:
     void buildPopup();
+    void selectItem(QTreeWidgetItem* item); // null: no selection
     void itemRenamed(QTreeWidgetItem* item);
     Document& m_document;
 };

@@ -26,8 +26,8 @@ bool VelquorApplication::installStandardDialogTranslations()
     if (m_standardDialogTexts)
         return true;
     auto* translator = new QTranslator(this);
-    if (!translator->load(QStringLiteral("qtbase_ja"),
-            QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+    if (!translator->load(
+            QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))
         || !installTranslator(translator)) {
         delete translator;
         return false;

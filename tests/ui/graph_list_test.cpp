@@ -3,7 +3,10 @@
 #include "ui_test_support.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QTest>
 #include <QTreeWidget>
 #include <memory>
@@ -61,7 +64,9 @@ private slots:
     void emptyNameAfterEditing();
     void commandsWithoutSelectionDoNothing();
     void doubleClickOpensSelectedSlot();
-    void rightClickKeepsSelection();
+    void rightClickSelectsTheItemUnderTheMouse();
+    void rightClickOnBlankSpaceOpensNothing();
+    void menuKeyOpensThePopupOfTheSelectedItem();
 };
 
 void GraphListTest::deletedFirstSlotAndMoves()
@@ -203,15 +208,75 @@ void GraphListTest::doubleClickOpensSelectedSlot()
     QCOMPARE(h.opened, QList<int> { 3 });
 }
 
-void GraphListTest::rightClickKeepsSelection()
+namespace {
+
+// A right click as the window system delivers it: the press, then the pop-up request.
+void rightClick(GraphList& list, QPoint at)
+{
+    QWidget* viewport = list.m_tree->viewport();
+    sendMouse(viewport, QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+    QApplication::sendEvent(viewport, &request);
+    sendMouse(viewport, QEvent::MouseButtonRelease, at, Qt::RightButton, Qt::NoButton);
+}
+
+QPoint centreOfRow(GraphList& list, int row)
+{
+    return list.m_tree->visualItemRect(list.m_tree->topLevelItem(row)).center();
+}
+
+} // namespace
+
+void GraphListTest::rightClickSelectsTheItemUnderTheMouse()
+{
+    // A stored position after a function: the pop-up must be the position's, and its delete
+    // must remove the graph that was clicked, not the one selected before.
+    Harness h({ graph("a"), graph("here", static_cast<std::int32_t>(GraphKind::Position)) });
+    h.list.selectRow(0);
+    rightClick(h.list, centreOfRow(h.list, 1));
+    QCOMPARE(h.list.selectedSlot(), 2);
+    QTRY_VERIFY(h.list.m_contextMenu->isVisible());
+    QCOMPARE(h.list.m_openAction->text(), QStringLiteral("移動"));
+    QVERIFY(!h.list.m_visibleAction->isEnabled());
+    h.list.m_contextMenu->close();
+
+    h.list.m_deleteAction->trigger();
+    QCOMPARE(h.texts(), QStringList { QStringLiteral("a") });
+    QCOMPARE(h.document.entry(0).deleted, 0);
+    QCOMPARE(h.document.entry(1).deleted, -1);
+
+    // Back on the function: its own pop-up again.
+    rightClick(h.list, centreOfRow(h.list, 0));
+    QCOMPARE(h.list.selectedSlot(), 1);
+    QTRY_VERIFY(h.list.m_contextMenu->isVisible());
+    QCOMPARE(h.list.m_openAction->text(), QStringLiteral("グラフの設定"));
+    QVERIFY(h.list.m_visibleAction->isEnabled());
+    h.list.m_contextMenu->close();
+}
+
+void GraphListTest::rightClickOnBlankSpaceOpensNothing()
 {
     Harness h({ graph("a"), graph("b") });
-    h.list.selectRow(0);
+    h.list.selectRow(1);
+    const QPoint below(
+        10, h.list.m_tree->visualItemRect(h.list.m_tree->topLevelItem(1)).bottom() + 40);
+    QVERIFY(!h.list.m_tree->itemAt(below));
+    rightClick(h.list, below);
+    QCOMPARE(h.list.selectedSlot(), 2);
+    QVERIFY(!h.list.m_contextMenu->isVisible());
+}
+
+void GraphListTest::menuKeyOpensThePopupOfTheSelectedItem()
+{
+    Harness h({ graph("a"), graph("b") });
+    h.list.selectRow(1);
     QWidget* viewport = h.list.m_tree->viewport();
-    const QPoint second = h.list.m_tree->visualItemRect(h.list.m_tree->topLevelItem(1)).center();
-    sendMouse(viewport, QEvent::MouseButtonPress, second, Qt::RightButton, Qt::RightButton);
-    sendMouse(viewport, QEvent::MouseButtonRelease, second, Qt::RightButton, Qt::NoButton);
-    QCOMPARE(h.list.selectedSlot(), 1);
+    QContextMenuEvent request(
+        QContextMenuEvent::Keyboard, QPoint(5, 5), viewport->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(viewport, &request);
+    QCOMPARE(h.list.selectedSlot(), 2);
+    QTRY_VERIFY(h.list.m_contextMenu->isVisible());
+    h.list.m_contextMenu->close();
 }
 
 std::unique_ptr<QObject> makeGraphListTest()

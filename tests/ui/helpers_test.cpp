@@ -150,8 +150,8 @@ void HelpersTest::standardDialogsSpeakJapanese()
     QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
     // The texts of the file dialog and its overwrite question come from the same file.
     QVERIFY(QCoreApplication::translate("QFileDialog", "Look in:") != QStringLiteral("Look in:"));
-    QVERIFY(QCoreApplication::translate("QFileDialog", "File &name:")
-        != QStringLiteral("File &name:"));
+    QVERIFY(
+        QCoreApplication::translate("QFileDialog", "File &name:") != QStringLiteral("File &name:"));
 }
 
 std::unique_ptr<QObject> makeHelpersTest()
