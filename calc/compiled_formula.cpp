@@ -100,11 +100,16 @@ bool CompiledFormula::usesRandom() const
     return !m_program || m_program->usesRandom;
 }
 
+std::uint64_t CompiledFormula::sampleWork() const
+{
+    return m_program ? m_program->work : m_lastWork;
+}
+
 Ext CompiledFormula::evaluate(Ext x)
 {
     if (!m_program) {
         m_request.x = x;
-        return Evaluate(m_request);
+        return Evaluate(m_request, m_lastWork);
     }
     return runScan(*m_program, 0, x);
 }

@@ -39,6 +39,11 @@ public:
     // several formulas or may stop early must then evaluate sample by sample, in order.
     bool usesRandom() const;
 
+    // The work of one evaluation in the budget's units: for a compiled formula what every
+    // evaluation does at most (the same for every x), for one left to the literal scan what the
+    // last evaluate(x) did. Callers that bound the work of many evaluations add these up.
+    std::uint64_t sampleWork() const;
+
     // False when the formula is left to the literal scan (its work could reach the budget).
     bool isCompiled() const { return m_program != nullptr; }
 
@@ -77,6 +82,7 @@ private:
 
     EvaluationRequest m_request;
     std::unique_ptr<FormulaProgram> m_program;
+    std::uint64_t m_lastWork = 0; // the literal scan's work of the last evaluate(x)
     bool m_batched = false; // runs in batches: no side effects and not too deep
     BatchPlan m_plan;
     std::unique_ptr<Level[]> m_levels; // allocated by the first batch

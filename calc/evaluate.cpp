@@ -391,8 +391,15 @@ namespace {
 
 Ext Evaluate(const EvaluationRequest& request)
 {
+    std::uint64_t work = 0;
+    return Evaluate(request, work);
+}
+
+Ext Evaluate(const EvaluationRequest& request, std::uint64_t& work)
+{
     EvalContext context { request, std::clamp(request.funcCount, 0, MaxCallableFormulas) };
     const Ext value = evaluateText(context, request.formula, request.x, 0);
+    work = context.exhausted ? EvaluationBudget : EvaluationBudget - context.budgetLeft;
     return context.exhausted ? NoValue : value;
 }
 

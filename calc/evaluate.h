@@ -28,6 +28,11 @@ inline constexpr std::uint64_t NestedEvaluationCost = 32;
 // NoValue, a run-time fault the sum of the terms finished before it.
 Ext Evaluate(const EvaluationRequest& request);
 
+// Evaluate, also giving the work the evaluation did in the budget's units: the characters it
+// scanned plus NestedEvaluationCost per evaluation, nested ones included; EvaluationBudget when
+// the budget ran out.
+Ext Evaluate(const EvaluationRequest& request, std::uint64_t& work);
+
 // The formula of every callable entry named `name` (exact comparison), evaluated with
 // x = argument; the last match gives value. False when no entry has that name.
 bool CallOtherFunction(const EvaluationRequest& request, std::string_view name, Ext& value, Ext argument);

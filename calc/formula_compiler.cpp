@@ -479,6 +479,7 @@ std::unique_ptr<FormulaProgram> CompileFormula(const EvaluationRequest& request)
     if (builder.tooLarge)
         return nullptr;
     program->usesRandom = builder.randomUses > 0;
+    program->work = builder.work;
     return program;
 }
 

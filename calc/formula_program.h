@@ -84,6 +84,9 @@ struct FormulaProgram
     std::int32_t degreeMode = 0;
     bool usesRandom = false; // some evaluated scan applies "random"
     std::int32_t maxDepth = 0;
+    // The work of one evaluation in the budget's units, as the literal scan counts it when
+    // every scan runs to its end (a scan that fails or faults early does less).
+    std::uint64_t work = 0;
 };
 
 // Compiles request.formula with the request's a, b, degree mode and callable table. Nothing

@@ -36,6 +36,15 @@ Ext readRatio(const DrawContext& context)
     return StrToFloat(context.document.settings().ratio, context.decimalPoint);
 }
 
+void RedrawWork::charge(std::uint64_t units)
+{
+    const bool within = units <= curveLeft();
+    m_curve += units;
+    m_redraw += units;
+    if (!within)
+        throw Error("The curve needs more work than a redraw allows");
+}
+
 void throwDivisionByZero()
 {
     throw Error("Floating point division by zero");

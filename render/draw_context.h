@@ -3,6 +3,7 @@
 #include "calc/evaluation_request.h"
 #include "calc/ext.h"
 #include "render/canvas.h"
+#include "render/redraw_work.h"
 
 #include <cstdint>
 #include <string_view>
@@ -21,6 +22,7 @@ struct DrawContext
     std::int32_t settleTicks = 0; // nonzero: function graphs use the coarse step
     bool animating = false; // progressive drawing: present every so many drawn samples
     char decimalPoint = '.'; // the locale's separator for the setting texts and scale values
+    RedrawWork* work = nullptr; // the redraw's work bound; none when null
 };
 
 // The message RedrawPlot writes at the top left when a curve could not be drawn.

@@ -53,7 +53,7 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
 
     ProgressiveDrawing progressive(context, Ext(width));
     request.formula = entry.formula1;
-    CurveFormula formula(request);
+    CurveFormula formula(request, context.work);
     std::array<Ext, CurveFormula::RunLength> xs;
     bool penUp = true;
     std::optional<std::int64_t> previousRow; // the first sample has none to jump from

@@ -92,8 +92,8 @@ void DrawParameterCurve(const DrawContext& context, const GraphEntry& entry)
         return;
 
     ProgressiveDrawing progressive(context, Ext(entry.divisions));
-    CurveFormula vertical(verticalRequest);
-    CurveFormula horizontal(horizontalRequest);
+    CurveFormula vertical(verticalRequest, context.work);
+    CurveFormula horizontal(horizontalRequest, context.work);
     std::array<Ext, CurveFormula::RunLength> parameters;
     bool penUp = true;
     for (std::int64_t first = 0; first < range->count; first += CurveFormula::RunLength) {
@@ -135,7 +135,7 @@ void DrawPolarCurve(const DrawContext& context, const GraphEntry& entry)
         return;
 
     ProgressiveDrawing progressive(context, Ext(entry.divisions));
-    CurveFormula formula(request);
+    CurveFormula formula(request, context.work);
     std::array<Ext, CurveFormula::RunLength> angles;
     bool drawnAny = false;
     bool previousUndefined = false;

@@ -58,13 +58,15 @@ void PlotView::RedrawPlot()
         DrawContext context { m_document, surface(), settleTicks, animating != 0, decimalPoint };
         DrawGrid(context);
     }
-    drawCurves();
+    RedrawWork work;
+    drawCurves(work);
+    m_lastRedrawWork = work.redrawWork();
     surface().present();
     if (m_hooks.setBusyLamp)
         m_hooks.setBusyLamp(false);
 }
 
-void PlotView::drawCurves()
+void PlotView::drawCurves(RedrawWork& work)
 {
     for (int slot = 0; slot < m_document.graphCount(); ++slot) {
         const GraphEntry entry = m_document.entry(slot); // the drawers get a copy
@@ -72,7 +74,8 @@ void PlotView::drawCurves()
             continue;
         // The context is made per curve: a nested redraw from a present may change the view.
         const DrawContext context { m_document, surface(), settleTicks, animating != 0,
-            decimalPoint };
+            decimalPoint, &work };
+        work.startCurve();
         try {
             switch (static_cast<GraphKind>(entry.kind)) {
             case GraphKind::Function:

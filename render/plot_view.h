@@ -10,6 +10,7 @@
 namespace velquor {
 
 class Document;
+class RedrawWork;
 
 // What the redraw cycle shows outside the plot; the main window fills these in.
 struct PlotHooks
@@ -53,6 +54,9 @@ public:
     void animate(); // one progressive redraw
     void toggleTraceMode(); // no redraw
     bool traceMode() const { return m_traceMode; }
+    // The evaluation work the curves of the last completed redraw did, in the evaluation
+    // budget's units (bounded by RedrawWorkBudget + EvaluationBudget).
+    std::uint64_t lastRedrawWork() const { return m_lastRedrawWork; }
     // Restoring a stored position: ten animated steps (each sets the settle counter to 1 and
     // redraws), or one jump with a single redraw when !animated.
     void moveToView(std::int32_t zoom, std::int32_t cx, std::int32_t cy, bool animated);
@@ -75,12 +79,13 @@ public:
     void setSurface(Surface& surface) { m_surface = surface; }
 
 private:
-    void drawCurves();
+    void drawCurves(RedrawWork& work);
 
     Document& m_document;
     std::reference_wrapper<Surface> m_surface;
     PlotHooks m_hooks;
     bool m_traceMode = false;
+    std::uint64_t m_lastRedrawWork = 0;
 };
 
 } // namespace velquor

@@ -221,5 +221,51 @@ namespace {
         EXPECT_TRUE(CompiledFormula(request).isCompiled());
     }
 
+    // The work of an evaluation, which bounds a redraw: a compiled formula counts what the
+    // literal scan counts when every scan runs to its end; one left to the literal scan counts
+    // what its last evaluation did, the whole budget when that ran out.
+    TEST(CompiledFormula, SampleWorkIsTheLiteralScansWork)
+    {
+        struct Row
+        {
+            const char* formula;
+            const char* called; // the formula of "f", or nullptr
+            std::uint64_t work;
+        };
+        const Row rows[] = {
+            { "", nullptr, NestedEvaluationCost },
+            { "x", nullptr, 1 + NestedEvaluationCost },
+            { "sin(x)+2", nullptr, 8 + 1 + 2 * NestedEvaluationCost }, // the argument "x"
+            { "(x+1)|x|", nullptr, 8 + 3 + 1 + 3 * NestedEvaluationCost },
+            { "f(x)+f(2)", "x^2", 9 + 1 + 1 + 2 * 3 + 5 * NestedEvaluationCost },
+        };
+        for (const Row& row : rows) {
+            EvaluationRequest request;
+            request.formula = row.formula;
+            if (row.called) {
+                request.funcCount = 1;
+                request.funcNames[0] = "f";
+                request.funcFormulas[0] = row.called;
+            }
+            CompiledFormula compiled(request);
+            ASSERT_TRUE(compiled.isCompiled()) << row.formula;
+            EXPECT_EQ(compiled.sampleWork(), row.work) << row.formula;
+            std::uint64_t literalWork = 0;
+            request.x = 0.5;
+            Evaluate(request, literalWork);
+            EXPECT_EQ(literalWork, row.work) << row.formula;
+        }
+
+        EvaluationRequest endless;
+        endless.formula = "f(x)";
+        endless.funcCount = 1;
+        endless.funcNames[0] = "f";
+        endless.funcFormulas[0] = "f(x)+f(x)";
+        CompiledFormula literal(endless);
+        ASSERT_FALSE(literal.isCompiled());
+        EXPECT_EQ(literal.evaluate(1), NoValue);
+        EXPECT_EQ(literal.sampleWork(), EvaluationBudget);
+    }
+
 } // namespace
 } // namespace velquor
