@@ -1,11 +1,30 @@
 #include "render/recording_surface.h"
 
+#include <cstdio>
+
 namespace velquor {
 
 RecordingSurface::RecordingSurface(int width, int height)
     : m_width(width)
     , m_height(height)
 {
+}
+
+RecordingSurface::RecordingSurface(int width, int height, LineSink sink)
+    : m_width(width)
+    , m_height(height)
+    , m_sink(std::move(sink))
+{
+}
+
+void RecordingSurface::finishLine()
+{
+    m_line += '\n';
+    if (m_sink)
+        m_sink(m_line);
+    else
+        m_trace += m_line;
+    m_line.clear();
 }
 
 void RecordingSurface::resize(int width, int height)
@@ -16,12 +35,13 @@ void RecordingSurface::resize(int width, int height)
 
 void RecordingSurface::record(std::string_view name, std::initializer_list<long long> numbers)
 {
-    m_trace += name;
+    m_line += name;
+    char digits[24];
     for (long long number : numbers) {
-        m_trace += ' ';
-        m_trace += std::to_string(number);
+        const int length = std::snprintf(digits, sizeof digits, " %lld", number);
+        m_line.append(digits, static_cast<std::size_t>(length));
     }
-    m_trace += '\n';
+    finishLine();
 }
 
 void RecordingSurface::present()
@@ -64,9 +84,9 @@ void RecordingSurface::lineTo(int x, int y)
 
 void RecordingSurface::textOut(int x, int y, std::string_view utf8)
 {
-    m_trace += "text " + std::to_string(x) + ' ' + std::to_string(y) + ' ';
-    m_trace += utf8;
-    m_trace += '\n';
+    m_line += "text " + std::to_string(x) + ' ' + std::to_string(y) + ' ';
+    m_line += utf8;
+    finishLine();
 }
 
 void RecordingSurface::release()

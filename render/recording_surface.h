@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace velquor {
 
@@ -13,10 +14,15 @@ namespace velquor {
 //   text X Y STRING | release | present
 // Integers in decimal (colours as signed 32-bit 0x00BBGGRR values), fields separated by one
 // space, STRING is the rest of the line. Every line ends with "\n".
+// The lines are kept in trace(), or, with a sink, handed to it one by one and not kept, so
+// that the memory of drawing does not grow with the number of calls.
 class RecordingSurface final : public Surface, public Canvas
 {
 public:
+    using LineSink = std::function<void(std::string_view line)>;
+
     RecordingSurface(int width, int height);
+    RecordingSurface(int width, int height, LineSink sink);
 
     Canvas& canvas() override { return *this; }
     void present() override;
@@ -26,7 +32,7 @@ public:
     // The surface takes a new size (as the back surface follows the plot control).
     void resize(int width, int height);
 
-    const std::string& trace() const { return m_trace; }
+    const std::string& trace() const { return m_trace; } // empty with a sink
     void clearTrace() { m_trace.clear(); }
     // Runs after each present is recorded (tests use it to raise a nested restore).
     void setPresentHandler(std::function<void()> handler) { m_presentHandler = std::move(handler); }
@@ -43,10 +49,13 @@ public:
 
 private:
     void record(std::string_view name, std::initializer_list<long long> numbers);
+    void finishLine(); // m_line to the sink or the trace
 
     int m_width;
     int m_height;
     std::string m_trace;
+    std::string m_line; // the line being written, reused
+    LineSink m_sink;
     std::function<void()> m_presentHandler;
 };
 

@@ -28,6 +28,9 @@
 #include <string_view>
 #include <vector>
 
+#include <sys/mman.h>
+#include <sys/stat.h>
+
 namespace velquor {
 namespace {
 
@@ -163,15 +166,83 @@ namespace {
             writeBitmapFile(path, surface);
     }
 
+    // The operation trace on its way to --ops: the lines go to an unnamed temporary file as
+    // they are drawn, so that memory does not grow with the number of calls, and are written
+    // to the target atomically once the drawing is done.
+    class StreamedTrace
+    {
+    public:
+        StreamedTrace()
+            : m_file(std::tmpfile())
+        {
+        }
+        ~StreamedTrace()
+        {
+            if (m_file)
+                std::fclose(m_file);
+        }
+        StreamedTrace(const StreamedTrace&) = delete;
+        StreamedTrace& operator=(const StreamedTrace&) = delete;
+
+        RecordingSurface::LineSink sink()
+        {
+            return [this](std::string_view line) {
+                if (m_file && std::fwrite(line.data(), 1, line.size(), m_file) != line.size())
+                    m_failed = true;
+            };
+        }
+
+        // Throws Error("ﾌｧｲﾙ %s を作成できません") when the trace could not be kept or written.
+        void writeTo(const std::string& path)
+        {
+            if (!m_file || m_failed || std::fflush(m_file) != 0)
+                throw Error(formatMessage(CannotCreateMessage, path));
+            const int fd = fileno(m_file);
+            struct stat info
+            {
+            };
+            if (::fstat(fd, &info) != 0)
+                throw Error(formatMessage(CannotCreateMessage, path));
+            const auto size = static_cast<std::size_t>(info.st_size);
+            if (size == 0) {
+                writeFileAtomically(path, {});
+                return;
+            }
+            // The file's pages are mapped, not copied onto the heap.
+            void* bytes = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+            if (bytes == MAP_FAILED)
+                throw Error(formatMessage(CannotCreateMessage, path));
+            try {
+                writeFileAtomically(path, std::string_view(static_cast<const char*>(bytes), size));
+            } catch (...) {
+                ::munmap(bytes, size);
+                throw;
+            }
+            ::munmap(bytes, size);
+        }
+
+    private:
+        std::FILE* m_file;
+        bool m_failed = false;
+    };
+
     // Loads, saves and draws; returns the exit status.
     int render(const Options& options)
     {
         Document document;
         QImageSurface picture(options.width, options.height);
-        RecordingSurface recording(options.width, options.height);
+        // Without --ops nothing keeps the trace.
+        std::optional<StreamedTrace> trace;
+        std::optional<RecordingSurface> recording;
+        if (options.ops) {
+            trace.emplace();
+            recording.emplace(options.width, options.height, trace->sink());
+        }
         std::unique_ptr<VectorPicture> vectorPicture = vectorPictureFor(options);
         // The picture, the operation trace and the vector picture take the same calls.
-        std::vector<Surface*> surfaces { &picture, &recording };
+        std::vector<Surface*> surfaces { &picture };
+        if (recording)
+            surfaces.push_back(&*recording);
         if (vectorPicture)
             surfaces.push_back(vectorPicture.get());
         TeeSurface surface(std::move(surfaces));
@@ -212,7 +283,7 @@ namespace {
         }
         try {
             if (options.ops)
-                writeFileAtomically(*options.ops, recording.trace());
+                trace->writeTo(*options.ops);
             if (options.output)
                 writePicture(*options.output, picture, vectorPicture.get());
         } catch (const Error& error) {
