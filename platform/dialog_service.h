@@ -10,7 +10,8 @@ class QWidget;
 namespace velquor {
 
 // Every modal question the system asks goes through here, so that tests can script them.
-class DialogService {
+class DialogService
+{
 public:
     virtual ~DialogService() = default;
 
@@ -26,7 +27,18 @@ public:
     virtual std::optional<QString> openFileName(
         const QString& filter, const QString& defaultSuffix, const QString& initialPath)
         = 0;
-    virtual std::optional<QString> saveFileName(const QString& filter,
+    virtual std::optional<QString> saveFileName(const QString& filter, const QString& defaultSuffix,
+        const QString& initialPath, bool confirmOverwrite)
+        = 0;
+    // The save dialog that also says which entry of the filter was selected (from 0). The
+    // default suffix follows the selected entry's pattern ("*.png": "png"; "*.*" keeps
+    // defaultSuffix).
+    struct SaveChoice
+    {
+        QString path;
+        int filterIndex = 0;
+    };
+    virtual std::optional<SaveChoice> saveFileNameAndFilter(const QString& filter,
         const QString& defaultSuffix, const QString& initialPath, bool confirmOverwrite)
         = 0;
     // The colour dialog opened with a 0x00BBGGRR colour; no value when cancelled.

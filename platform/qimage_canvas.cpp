@@ -36,6 +36,8 @@ QImageCanvas::QImageCanvas(QImage& image)
 
 void QImageCanvas::fillRect(int left, int top, int right, int bottom)
 {
+    if (m_log)
+        m_log->fillRect(left, top, right, bottom);
     if (m_image.isNull())
         return;
     fillPixels(pixelsOf(m_image), left, top, right, bottom, toRgb(m_brushColor));
@@ -43,12 +45,16 @@ void QImageCanvas::fillRect(int left, int top, int right, int bottom)
 
 void QImageCanvas::moveTo(int x, int y)
 {
+    if (m_log)
+        m_log->moveTo(x, y);
     m_x = x;
     m_y = y;
 }
 
 void QImageCanvas::lineTo(int x, int y)
 {
+    if (m_log)
+        m_log->lineTo(x, y);
     if (!m_image.isNull())
         rasterizeLine(pixelsOf(m_image), m_x, m_y, x, y, toRgb(m_penColor), m_penWidth);
     m_x = x;
@@ -57,6 +63,8 @@ void QImageCanvas::lineTo(int x, int y)
 
 void QImageCanvas::textOut(int x, int y, std::string_view utf8)
 {
+    if (m_log)
+        m_log->textOut(x, y, utf8);
     if (m_image.isNull())
         return;
     QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));

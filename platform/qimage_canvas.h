@@ -15,10 +15,30 @@ class QImageCanvas final : public Canvas
 public:
     explicit QImageCanvas(QImage& image);
 
-    void setPenColor(Color color) override { m_penColor = color; }
-    void setPenWidth(int width) override { m_penWidth = width; }
-    void setBrushColor(Color color) override { m_brushColor = color; }
-    void setFontColor(Color color) override { m_fontColor = color; }
+    void setPenColor(Color color) override
+    {
+        m_penColor = color;
+        if (m_log)
+            m_log->setPenColor(color);
+    }
+    void setPenWidth(int width) override
+    {
+        m_penWidth = width;
+        if (m_log)
+            m_log->setPenWidth(width);
+    }
+    void setBrushColor(Color color) override
+    {
+        m_brushColor = color;
+        if (m_log)
+            m_log->setBrushColor(color);
+    }
+    void setFontColor(Color color) override
+    {
+        m_fontColor = color;
+        if (m_log)
+            m_log->setFontColor(color);
+    }
     void fillRect(int left, int top, int right, int bottom) override;
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
@@ -30,9 +50,13 @@ public:
     Color brushColor() const { return m_brushColor; }
     Color fontColor() const { return m_fontColor; }
 
+    // Every call from now on goes to the log too (none when null); the log outlives the use.
+    void setLog(Canvas* log) { m_log = log; }
+
 private:
     QImage& m_image;
     QFont m_font;
+    Canvas* m_log = nullptr;
     Color m_penColor = 0;
     int m_penWidth = 1;
     Color m_brushColor = 0xFFFFFF;

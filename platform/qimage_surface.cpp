@@ -1,5 +1,7 @@
 #include "platform/qimage_surface.h"
 
+#include "render/picture_log.h"
+
 #include <QPainter>
 #include <thread>
 
@@ -41,10 +43,20 @@ void QImageSurface::present()
         m_present();
 }
 
+void QImageSurface::setPictureLog(PictureLog* log)
+{
+    m_log = log;
+    m_canvas.setLog(log);
+    if (log)
+        log->setSurfaceSize(m_image.width(), m_image.height());
+}
+
 void QImageSurface::resize(int width, int height)
 {
     if (width == m_image.width() && height == m_image.height())
         return;
+    if (m_log)
+        m_log->setSurfaceSize(width, height);
     QImage next = blankImage(width, height);
     if (!next.isNull() && !m_image.isNull()) {
         QPainter painter(&next);

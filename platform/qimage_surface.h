@@ -9,6 +9,8 @@
 
 namespace velquor {
 
+class PictureLog;
+
 // The plot's back surface: a QImage (Format_RGB32) that keeps its content between redraws,
 // with the plot canvas on it. present() hands the image to whoever shows it (the plot
 // widget's synchronous repaint); with the wait-for-vertical-blank option set it first waits
@@ -30,6 +32,10 @@ public:
     void resize(int width, int height);
 
     const QImage& image() const { return m_image; }
+
+    // Keeps the canvas calls that make the picture in the log (none when null), which is told
+    // the surface's size now and at every resize; the log outlives its use.
+    void setPictureLog(PictureLog* log);
     QImageCanvas& imageCanvas() { return m_canvas; }
 
     // Called by present() to show the image; empty by default (a headless surface).
@@ -43,6 +49,7 @@ public:
 private:
     QImage m_image;
     QImageCanvas m_canvas;
+    PictureLog* m_log = nullptr;
     std::function<void()> m_present;
     bool m_waitForVerticalBlank = false;
     std::chrono::nanoseconds m_frameInterval { 16'666'667 };

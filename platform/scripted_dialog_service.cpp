@@ -2,8 +2,7 @@
 
 namespace velquor {
 
-template <class T>
-std::optional<T> ScriptedDialogService::take()
+template <class T> std::optional<T> ScriptedDialogService::take()
 {
     if (m_answers.empty())
         return std::nullopt;
@@ -49,6 +48,23 @@ std::optional<QString> ScriptedDialogService::saveFileName(const QString& filter
         + QStringLiteral(": ") + initialPath
         + (confirmOverwrite ? QStringLiteral(": confirm") : QString()));
     return take<QString>();
+}
+
+std::optional<DialogService::SaveChoice> ScriptedDialogService::saveFileNameAndFilter(
+    const QString& filter, const QString& defaultSuffix, const QString& initialPath,
+    bool confirmOverwrite)
+{
+    m_log.append(QStringLiteral("save: ") + filter + QStringLiteral(": ") + defaultSuffix
+        + QStringLiteral(": ") + initialPath
+        + (confirmOverwrite ? QStringLiteral(": confirm") : QString()));
+    if (!m_answers.empty()) {
+        if (const QString* path = std::get_if<QString>(&m_answers.front())) {
+            SaveChoice choice { *path, 0 };
+            m_answers.pop_front();
+            return choice;
+        }
+    }
+    return take<SaveChoice>();
 }
 
 std::optional<std::int32_t> ScriptedDialogService::chooseColor(std::int32_t initialColor)

@@ -10,11 +10,14 @@ namespace velquor {
 
 // A dialog service for tests: answers come from a queue, and every question is recorded.
 // An unexpected question (empty queue) records itself and answers "cancel" / "いいえ(&N)".
-class ScriptedDialogService : public DialogService {
+class ScriptedDialogService : public DialogService
+{
 public:
-    struct Cancel {
+    struct Cancel
+    {
     };
-    using Answer = std::variant<Cancel, bool, QString, std::int32_t>;
+    // A QString answers a save dialog with its first filter entry selected.
+    using Answer = std::variant<Cancel, bool, QString, std::int32_t, SaveChoice>;
 
     void push(Answer answer) { m_answers.push_back(std::move(answer)); }
     const QStringList& log() const { return m_log; } // "error: ...", "yesno: ...", "input: ..."
@@ -34,12 +37,13 @@ public:
         const QString& filter, const QString& defaultSuffix, const QString& initialPath) override;
     std::optional<QString> saveFileName(const QString& filter, const QString& defaultSuffix,
         const QString& initialPath, bool confirmOverwrite) override;
+    std::optional<SaveChoice> saveFileNameAndFilter(const QString& filter,
+        const QString& defaultSuffix, const QString& initialPath, bool confirmOverwrite) override;
     std::optional<std::int32_t> chooseColor(std::int32_t initialColor) override;
 
 private:
     // The next answer if it is a T; the answer is used up either way.
-    template <class T>
-    std::optional<T> take();
+    template <class T> std::optional<T> take();
     std::deque<Answer> m_answers;
     QStringList m_log;
     QStringList m_errors;

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
 
 namespace velquor {
 
@@ -60,6 +61,37 @@ std::optional<QString> QtDialogService::saveFileName(const QString& filter,
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
+}
+
+std::optional<DialogService::SaveChoice> QtDialogService::saveFileNameAndFilter(
+    const QString& filter, const QString& defaultSuffix, const QString& initialPath,
+    bool confirmOverwrite)
+{
+    QFileDialog dialog(m_parent, QString(), initialPath, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (!confirmOverwrite)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!initialPath.isEmpty())
+        dialog.selectFile(initialPath);
+    const QStringList entries = filter.split(QStringLiteral(";;"));
+    // The suffix added to a name without one is the selected entry's: "*.png" gives "png".
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog, defaultSuffix](const QString& entry) {
+            const qsizetype open = entry.lastIndexOf(QStringLiteral("(*."));
+            const QString suffix = open < 0
+                ? QString()
+                : entry.mid(open + 3).chopped(entry.endsWith(QLatin1Char(')')) ? 1 : 0);
+            dialog.setDefaultSuffix(suffix.isEmpty() || suffix.contains(QLatin1Char('*'))
+                        || suffix.contains(QLatin1Char(' '))
+                    ? defaultSuffix
+                    : suffix);
+        });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return SaveChoice { dialog.selectedFiles().constFirst(),
+        std::max(0, int(entries.indexOf(dialog.selectedNameFilter()))) };
 }
 
 std::optional<std::int32_t> QtDialogService::chooseColor(std::int32_t initialColor)

@@ -23,6 +23,8 @@ public:
         const QString& caption, const QString& prompt, const QString& initialText) override;
     std::optional<QString> openFileName(
         const QString& filter, const QString& defaultSuffix, const QString& initialPath) override;
+    std::optional<SaveChoice> saveFileNameAndFilter(const QString& filter,
+        const QString& defaultSuffix, const QString& initialPath, bool confirmOverwrite) override;
     std::optional<QString> saveFileName(const QString& filter, const QString& defaultSuffix,
         const QString& initialPath, bool confirmOverwrite) override;
     std::optional<std::int32_t> chooseColor(std::int32_t initialColor) override;

@@ -14,11 +14,15 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <cstdlib>
 
 using namespace velquor;
 
@@ -103,8 +107,122 @@ private slots:
         QVERIFY(bytes == QByteArray::fromStdString(bitmapFileBytes(rig.surface.image())));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), written.contains(u'/') ? 0 : 1);
         QCOMPARE(rig.dialogs.log(),
-            QStringList({ QStringLiteral("save: Windows BMP (*.bmp);;すべてのファイル (*.*): "
-                                         "bmp: untitled") }));
+            QStringList({ QStringLiteral("save: Windows BMP (*.bmp);;PNG (*.png);;SVG (*.svg);;"
+                                         "PDF (*.pdf);;すべてのファイル (*.*): bmp: untitled") }));
+    }
+
+    // Each entry of the filter writes its format whatever the name's extension, and gives a
+    // name without one its own; "すべてのファイル" writes the bitmap as before.
+    void theSelectedFilterEntryChoosesTheFormat_data()
+    {
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("PNG, no extension") << 1 << "plot"
+                                           << "plot.png" << QByteArray("\x89PNG\r\n\x1A\n");
+        QTest::newRow("SVG, no extension") << 2 << "plot"
+                                           << "plot.svg" << QByteArray("<?xml");
+        QTest::newRow("PDF, no extension") << 3 << "plot"
+                                           << "plot.pdf" << QByteArray("%PDF-");
+        QTest::newRow("PNG under another extension") << 1 << "plot.bmp"
+                                                     << "plot.bmp" << QByteArray("\x89PNG");
+        QTest::newRow("all files: the bitmap") << 4 << "plot.svg"
+                                               << "plot.svg" << QByteArray("BM");
+        QTest::newRow("all files, no extension: .bmp") << 4 << "plot"
+                                                       << "plot.bmp" << QByteArray("BM");
+    }
+
+    void theSelectedFilterEntryChoosesTheFormat()
+    {
+        QFETCH(int, entry);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        QFETCH(QByteArray, start);
+        QTemporaryDir dir;
+        Commands rig;
+        rig.dialogs.push(DialogService::SaveChoice { dir.filePath(typed), entry });
+        rig.commands.saveImage();
+        QVERIFY(readFile(dir.filePath(written)).startsWith(start));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({ written }));
+        QCOMPARE(rig.commands.lastFileName(), dir.filePath(written));
+        if (entry == 1)
+            QCOMPARE(QImage(dir.filePath(written), "PNG").convertToFormat(QImage::Format_RGB32),
+                rig.surface.image().convertToFormat(QImage::Format_RGB32));
+    }
+
+    // The SVG is drawn from the calls that made the picture as it stands: in trace mode every
+    // curve drawn since the last clear, as the bitmap shows them.
+    void theSvgHoldsEveryCurveOfTraceMode()
+    {
+        Document document;
+        QImageSurface surface(445, 364);
+        ScriptedDialogService dialogs;
+        PrintPage page;
+        OutputCommands commands(nullptr, dialogs, surface, page);
+        PlotView view(document, surface);
+        view.initialiseView();
+        GraphEntry line;
+        line.name = "line";
+        line.visible = -1;
+        line.color = 0x0000FF;
+        line.width = 1;
+        line.formula1 = "x+a";
+        document.appendEntry(line);
+        view.RedrawPlot();
+        view.toggleTraceMode();
+        for (const char* a : { "1", "2", "3" }) {
+            document.setText(Setting::ValA, a);
+            view.RedrawPlot();
+        }
+        QTemporaryDir dir;
+        dialogs.push(DialogService::SaveChoice { dir.filePath(QStringLiteral("trace")), 2 });
+        commands.saveImage();
+        const QByteArray svg = readFile(dir.filePath(QStringLiteral("trace.svg")));
+        QVERIFY(svg.contains("stroke=\"#ff0000\"")); // the curves' colour
+        QSvgRenderer renderer(svg);
+        QImage drawn(445, 364, QImage::Format_RGB32);
+        QPainter painter(&drawn);
+        renderer.render(&painter, QRectF(0, 0, 445, 364));
+        painter.end();
+        const QImage bitmap = surface.image().convertToFormat(QImage::Format_RGB32);
+        int differing = 0;
+        for (int y = 0; y < 364; ++y)
+            for (int x = 0; x < 445; ++x) {
+                const QRgb a = drawn.pixel(x, y), b = bitmap.pixel(x, y);
+                differing += std::max({ std::abs(qRed(a) - qRed(b)),
+                                 std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b)) })
+                        > 127
+                    ? 1
+                    : 0;
+            }
+        // Only smoothing differs: one curve short of the four would leave hundreds of pixels.
+        QVERIFY(pixelsOfColour(bitmap, qRgb(255, 0, 0)) > 1000);
+        QVERIFY2(differing < 200, qPrintable(QString::number(differing)));
+    }
+
+    void aVectorPictureOfMoreCallsThanAreKeptIsReported()
+    {
+        QTemporaryDir dir;
+        Commands rig;
+        Canvas& canvas = rig.surface.canvas();
+        for (int i = 0; i < 2'000'001; ++i)
+            canvas.lineTo(i % 2, 0);
+        const QString path = dir.filePath(QStringLiteral("plot.pdf"));
+        rig.dialogs.push(DialogService::SaveChoice { path, 3 });
+        QString error;
+        try {
+            rig.commands.saveImage();
+        } catch (const Error& e) {
+            error = QString::fromUtf8(e.what());
+        }
+        QCOMPARE(error, QStringLiteral("ﾌｧｲﾙ ") + path + QStringLiteral(" を作成できません"));
+        QVERIFY(!QFile::exists(path));
+        // The next whole redraw starts the log afresh.
+        paintPattern(rig.surface);
+        rig.dialogs.push(DialogService::SaveChoice { path, 3 });
+        rig.commands.saveImage();
+        QVERIFY(readFile(path).startsWith("%PDF-"));
     }
 
     void theDialogStartsFromTheLastNameAndCancelWritesNothing()
