@@ -11,6 +11,7 @@
 #include "platform/qimage_surface.h"
 #include "reference_document.h"
 #include "render/draw_context.h"
+#include "render/picture_log.h"
 #include "render/plot_view.h"
 
 #include <QGuiApplication>
@@ -76,6 +77,18 @@ void redrawOnImage(benchmark::State& state)
     ensureApplication();
     QImageSurface surface(Width, Height);
     redraw(state, surface, int(state.range(0)));
+}
+
+// The same with the picture log that the main window's surface keeps for the vector export:
+// its cost is the ratio to redrawOnImage.
+void redrawOnImageWithPictureLog(benchmark::State& state)
+{
+    ensureApplication();
+    QImageSurface surface(Width, Height);
+    PictureLog log;
+    surface.setPictureLog(&log);
+    redraw(state, surface, int(state.range(0)));
+    surface.setPictureLog(nullptr);
 }
 
 void redrawOnNothing(benchmark::State& state)
@@ -305,6 +318,7 @@ void rasterizeOnly(benchmark::State& state)
 
 // Argument 0: at rest (step 1); 1: moving (step 20).
 BENCHMARK(redrawOnImage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(redrawOnImageWithPictureLog)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(redrawOnNothing)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(evaluateOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(evaluateCompiled)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
