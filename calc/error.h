@@ -26,4 +26,10 @@ inline constexpr std::string_view CannotCreateMessage = "ﾌｧｲﾙ %s を作�
 // The pattern with its first "%s" replaced by the argument.
 std::string formatMessage(std::string_view pattern, std::string_view argument);
 
+// A text typed or read from a file, as a message shows it: its first ShownTextLimit characters
+// (UTF-8), followed by "..." when there are more, so that a huge setting gives a short message;
+// a NUL byte shows as "\0".
+inline constexpr std::size_t ShownTextLimit = 100;
+std::string shownText(std::string_view text);
+
 } // namespace velquor

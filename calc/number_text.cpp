@@ -157,7 +157,7 @@ Ext StrToFloat(std::string_view text, char decimalPoint)
 {
     Ext value = 0;
     if (!TryStrToFloat(text, value, decimalPoint))
-        throw Error(formatMessage(NotFloatMessage, text));
+        throw Error(formatMessage(NotFloatMessage, shownText(text)));
     return value;
 }
 
@@ -201,7 +201,7 @@ std::int32_t StrToInt(std::string_view text)
 {
     std::int32_t value = 0;
     if (!TryStrToInt(text, value))
-        throw Error(formatMessage(NotIntegerMessage, text));
+        throw Error(formatMessage(NotIntegerMessage, shownText(text)));
     return value;
 }
 

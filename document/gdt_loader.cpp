@@ -78,7 +78,7 @@ namespace {
     {
         std::int32_t value = 0;
         if (!TryStrToInt(text, value))
-            throw Error(formatMessage(NotIntegerMessage, text));
+            throw Error(formatMessage(NotIntegerMessage, shownText(text)));
         return value;
     }
 

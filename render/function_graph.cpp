@@ -27,7 +27,7 @@ namespace {
         const std::int32_t step = StrToInt(text);
         // A step of 0 or below would never reach the right edge.
         if (step < 1)
-            throw Error("The step '" + text + "' is not a positive integer");
+            throw Error("The step '" + shownText(text) + "' is not a positive integer");
         return step;
     }
 

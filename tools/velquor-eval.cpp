@@ -3,7 +3,9 @@
 // analysis forms print the zeros or the extrema of y = FORMULA between two x.
 
 #include "calc/curve_analysis.h"
+#include "calc/error.h"
 #include "calc/evaluate.h"
+#include "calc/number_text.h"
 
 #include <cerrno>
 #include <cmath>
@@ -48,33 +50,44 @@ the last bit; a sign change across a jump of TO - FROM or more (a pole) is no ze
                         a message on standard error, and the exit status becomes 2
   --help                shows this text
 
-X, A and B are C-locale decimals; DEGREE is an integer, nonzero for degrees.
+X, A and B are decimals: digits with "." and an exponent (no "nan" or "inf");
+DEGREE is an integer, nonzero for degrees.
 The random generator's seed starts at 0 and runs on through all evaluations.
 )";
 
-// A C-locale decimal that strtold reads completely.
+// A decimal in the strict form of the settings (blanks, sign, digits, ".", exponent): "nan",
+// "inf", hexadecimal and text after a NUL byte are no numbers here either.
 std::optional<Ext> parseDecimal(const std::string& text)
 {
-    if (text.empty())
-        return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const Ext value = std::strtold(text.c_str(), &end);
-    if (*end != '\0')
+    Ext value = 0;
+    if (!velquor::TryStrToFloat(text, value, '.'))
         return std::nullopt;
     return value;
 }
 
 std::optional<int> parseInteger(const std::string& text)
 {
-    if (text.empty())
+    std::int32_t value = 0;
+    if (!velquor::TryStrToInt(text, value))
         return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || errno == ERANGE || value < -2147483647L - 1 || value > 2147483647L)
-        return std::nullopt;
-    return static_cast<int>(value);
+    return value;
+}
+
+// The system's messages for a text that is not a decimal or not an integer, with the end mark.
+std::string notDecimal(const std::string& text)
+{
+    return velquor::formatMessage(velquor::NotFloatMessage, velquor::shownText(text)) + ".";
+}
+
+std::string notInteger(const std::string& text)
+{
+    return velquor::formatMessage(velquor::NotIntegerMessage, velquor::shownText(text)) + ".";
+}
+
+// Writes the message to standard error.
+void printError(const std::string& text)
+{
+    std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
 // Adds NAME=FORMULA to the callable table; false when the text has no "=".
@@ -121,9 +134,9 @@ std::string parseBatchLine(const std::string& line, EvaluationRequest& request)
     const auto b = parseDecimal(fields[3]);
     const auto degree = parseInteger(fields[4]);
     if (!x || !a || !b)
-        return "X, A and B must be decimal numbers";
+        return notDecimal(fields[!x ? 1 : !a ? 2 : 3]);
     if (!degree)
-        return "DEGREE must be an integer";
+        return notInteger(fields[4]);
     request.x = *x;
     request.a = *a;
     request.b = *b;
@@ -147,7 +160,7 @@ int runBatch()
         if (!problem.empty()) {
             std::printf("error\n");
             std::fflush(stdout);
-            std::fprintf(stderr, "velquor-eval: line %ld: %s\n", number, problem.c_str());
+            printError("velquor-eval: line " + std::to_string(number) + ": " + problem + "\n");
             status = UsageError;
             continue;
         }
@@ -158,7 +171,7 @@ int runBatch()
 
 int usage(const std::string& problem)
 {
-    std::fprintf(stderr, "velquor-eval: %s\nTry 'velquor-eval --help'.\n", problem.c_str());
+    printError("velquor-eval: " + problem + "\nTry 'velquor-eval --help'.\n");
     return UsageError;
 }
 
@@ -198,7 +211,7 @@ int runSingle(const std::vector<std::string>& args)
         if ((arg == "-a" || arg == "-b") && hasValue) {
             const auto value = parseDecimal(args[++i]);
             if (!value)
-                return usage("not a decimal number: " + args[i]);
+                return usage(notDecimal(args[i]));
             (arg == "-a" ? request.a : request.b) = *value;
         } else if (arg == "--degree") {
             request.degreeMode = 1;
@@ -211,10 +224,10 @@ int runSingle(const std::vector<std::string>& args)
             analysis = arg == "--roots" ? Analysis::Roots : Analysis::Extrema;
             const auto first = parseDecimal(args[++i]);
             if (!first)
-                return usage("not a decimal number: " + args[i]);
+                return usage(notDecimal(args[i]));
             const auto last = parseDecimal(args[++i]);
             if (!last)
-                return usage("not a decimal number: " + args[i]);
+                return usage(notDecimal(args[i]));
             from = *first;
             to = *last;
             if (!(std::isfinite(from) && std::isfinite(to) && std::isfinite(to - from)
@@ -240,7 +253,7 @@ int runSingle(const std::vector<std::string>& args)
     for (; i < args.size(); ++i) {
         const auto x = parseDecimal(args[i]);
         if (!x)
-            return usage("not a decimal number: " + args[i]);
+            return usage(notDecimal(args[i]));
         xs.push_back(*x);
     }
     if (xs.empty())

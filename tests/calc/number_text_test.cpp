@@ -3,10 +3,14 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <string>
+#include <string_view>
 #include <limits>
 
 namespace velquor::test {
 namespace {
+
+    using namespace std::string_literals;
 
     struct FormatCase
     {
@@ -98,6 +102,15 @@ namespace {
         { "0x10", '.', false, 0 },
         { "inf", '.', false, 0 },
         { "nan", '.', false, 0 },
+        // The runtime's own readers take these; the strict form has no names of values.
+        { "NAN", '.', false, 0 },
+        { "nan(123)", '.', false, 0 },
+        { "-nan", '.', false, 0 },
+        { "infinity", '.', false, 0 },
+        { "-Inf", '.', false, 0 },
+        { "+INFINITY", '.', false, 0 },
+        { "1e+inf", '.', false, 0 },
+        { "0x1p3", '.', false, 0 },
     };
 
     TEST(StrToFloatTest, AcceptsOnlyTheStrictForm)
@@ -120,6 +133,69 @@ namespace {
             EXPECT_STREQ(error.what(), "'abc' は浮動小数点数ではありません");
         }
         EXPECT_THROW(StrToFloat(""), Error);
+    }
+
+    // A NUL byte ends the text for C's readers but not here: whatever follows it, it is no
+    // blank, so the text is not a number.
+    TEST(StrToFloatTest, TextAfterANulByteIsNoNumber)
+    {
+        using namespace std::string_view_literals;
+        for (const std::string_view text : { "2\0"sv, "2\0" "5"sv, "\0" "2"sv, "2 \0 "sv, "\0"sv }) {
+            Ext value = -7;
+            EXPECT_FALSE(TryStrToFloat(text, value)) << text.size();
+            std::int32_t integer = -7;
+            EXPECT_FALSE(TryStrToInt(text, integer)) << text.size();
+        }
+        try {
+            StrToFloat("2\0"sv);
+            FAIL();
+        } catch (const Error& error) {
+            // The NUL shows as "\\0", or the message would end at it.
+            EXPECT_EQ(std::string(error.what()), "'2\\0' は浮動小数点数ではありません");
+        }
+    }
+
+    // A huge setting value does not fill the message: it shows 100 characters and "...".
+    TEST(StrToFloatTest, TheMessageShowsAtMostAHundredCharactersOfTheText)
+    {
+        const std::string huge(1000000, '7');
+        try {
+            StrToFloat(huge + "x");
+            FAIL();
+        } catch (const Error& error) {
+            EXPECT_EQ(std::string(error.what()),
+                "'" + std::string(100, '7') + "...' は浮動小数点数ではありません");
+        }
+        try {
+            StrToInt(huge);
+            FAIL();
+        } catch (const Error& error) {
+            EXPECT_EQ(std::string(error.what()), "'" + std::string(100, '7') + "...' は整数ではありません");
+        }
+    }
+
+    TEST(ShownTextTest, CutsAfterAHundredCharactersNotBytes)
+    {
+        const std::string kana = "\xE3\x81\x82"; // one character of three bytes
+        std::string hundredKana;
+        for (int i = 0; i < 100; ++i)
+            hundredKana += kana;
+        const struct
+        {
+            std::string text;
+            std::string shown;
+        } rows[] = {
+            { "", "" },
+            { std::string(100, 'a'), std::string(100, 'a') },
+            { std::string(101, 'a'), std::string(100, 'a') + "..." },
+            { hundredKana, hundredKana },
+            { hundredKana + kana, hundredKana + "..." },
+            { std::string(99, 'a') + kana + kana, std::string(99, 'a') + kana + "..." },
+            { "1\0" "2"s, "1\\0" "2" },
+        };
+        for (const auto& row : rows) {
+            EXPECT_EQ(shownText(row.text), row.shown) << row.text.size();
+        }
     }
 
     struct IntCase

@@ -49,4 +49,30 @@ for bad in "--roots 1 0 x" "--roots q 1 x" "--roots 0 1" "--roots 0 1 x 3" "--ex
     fi
     [ -s "$work/err" ] || { echo "velquor-eval $bad gave no message" >&2; exit 1; }
 done
+# Numbers are read in the strict form: the names of values that C's readers take, hexadecimal
+# and text after a NUL byte fail with the conversion message, in every field and option.
+float_message() { printf "'%s' は浮動小数点数ではありません." "$1"; }
+for text in nan 'nan(123)' NaN inf -inf infinity INFINITY 0x10 1e5000 ''; do
+    for option in -a -b; do
+        if "$tool" "$option" "$text" a 1 >"$work/out" 2>"$work/err"; then
+            echo "$option $text was accepted" >&2; exit 1
+        fi
+        grep -qF "$(float_message "$text")" "$work/err" || { echo "$option $text: $(cat "$work/err")" >&2; exit 1; }
+    done
+    "$tool" x "$text" >"$work/out" 2>"$work/err" && { echo "X $text was accepted" >&2; exit 1; }
+    grep -qF "$(float_message "$text")" "$work/err" || { echo "X $text: $(cat "$work/err")" >&2; exit 1; }
+done
+printf 'x\t2\0\t0\t0\t0\nx\t1\tnan\t0\t0\nx\t1\t0\tinf\t0\nx\t1\t0\t0\t1\0\nx\t5\t0\t0\t0\n' \
+    | { "$tool" --batch >"$work/out" 2>"$work/err" && status=0 || status=$?; echo "$status" >"$work/status"; }
+printf 'error\nerror\nerror\nerror\n5\n' | diff -u - "$work/out"
+[ "$(cat "$work/status")" = 2 ] || { echo "exit status $(cat "$work/status"), expected 2" >&2; exit 1; }
+printf '%s\n' "velquor-eval: line 1: $(float_message '2\0')" "velquor-eval: line 2: $(float_message nan)" \
+    "velquor-eval: line 3: $(float_message inf)" "velquor-eval: line 4: '1\\0' は整数ではありません." \
+    | diff -u - "$work/err"
+
+# A huge field is shown cut to 100 characters.
+huge=$(head -c 1000000 /dev/zero | tr '\0' '7')
+printf 'x\t%sq\t0\t0\t0\n' "$huge" | "$tool" --batch >/dev/null 2>"$work/err" || true
+[ "$(cat "$work/err")" = "velquor-eval: line 1: $(float_message "$(printf '7%.0s' $(seq 100))...")" ] \
+    || { echo "huge field: $(head -c 300 "$work/err")" >&2; exit 1; }
 echo "velquor-eval: all cases pass"

@@ -133,6 +133,20 @@ TEST(VelquorRender, ReportsDocumentAndRedrawErrorsWithExitStatusOne)
             document({ "[ratio]", "x" }, { "x" }), "'x' は浮動小数点数ではありません.", true },
         { "a step below 1: the curve is hidden", document({ "[Accuracy]", "0.5" }, { "x^2" }),
             "描画できません。表示できないグラフを非表示にしました: x^2", true },
+        // The names of values that C's readers take are no numbers, nor is text after a NUL.
+        { "a ratio of nan", document({ "[ratio]", "nan" }, { "x" }),
+            "'nan' は浮動小数点数ではありません.", true },
+        { "an interval of inf", document({ "[Interval]", "inf" }, { "x" }),
+            "'inf' は浮動小数点数ではありません.", true },
+        { "a ratio of infinity", document({ "[ratio]", "-Infinity" }, { "x" }),
+            "'-Infinity' は浮動小数点数ではありません.", true },
+        { "a ratio followed by a NUL byte, shown as \\0",
+            document({ "[ratio]", std::string("2\0", 2) }, { "x" }),
+            "'2\\0' は浮動小数点数ではありません.", true },
+        { "a huge ratio is shown cut to 100 characters",
+            document({ "[ratio]", std::string(1000000, '7') + "x" }, { "x" }),
+            "velquor-render: '" + std::string(100, '7') + "...' は浮動小数点数ではありません.\n",
+            true },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
@@ -144,12 +158,33 @@ TEST(VelquorRender, ReportsDocumentAndRedrawErrorsWithExitStatusOne)
             writeFile(doc, row.content);
         RenderRun run = render({ doc, QStringLiteral("-o"), out });
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err.substr(0, 300);
+        EXPECT_LT(run.err.size(), 300u);
         EXPECT_EQ(QFileInfo::exists(out), row.pictureWritten);
         if (row.pictureWritten) {
             EXPECT_EQ(QFileInfo(out).size(), 486358);
         }
     }
+}
+
+// The plot reads a and b with the tolerant reader: a text that is no number, "nan" among them,
+// counts as 0 (never as NaN), as it does when typed.
+TEST(VelquorRender, ConstantsThatAreNoNumbersDrawAsZero)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto traceOf = [&](const std::string& a) {
+        const QString doc = dir.filePath(QStringLiteral("a.gdt"));
+        writeFile(doc, document({ "[A]", a, "[B]", a }, { "ax+b+1" }));
+        RenderRun run = render({ doc, QStringLiteral("--ops"), QStringLiteral("-") });
+        EXPECT_EQ(run.exitCode, 0) << a << run.err;
+        return run.out;
+    };
+    const std::string zero = traceOf("0");
+    for (const std::string a : { "nan", "inf", "-infinity", "nan(1)", "abc" }) {
+        EXPECT_EQ(traceOf(a), zero) << a;
+    }
+    EXPECT_NE(traceOf("2"), zero);
 }
 
 TEST(VelquorRender, WritesPicturesTracesAndTheSavedDocument)

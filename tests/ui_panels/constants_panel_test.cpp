@@ -71,6 +71,8 @@ private slots:
 
     void badTextsReportAndChangeNothing()
     {
+        // Longer than the message shows (an edit holds at most 32767 characters).
+        static const std::string hugeValue = std::string(1000, '9') + "x";
         const struct
         {
             const char* why;
@@ -82,6 +84,12 @@ private slots:
             { "an empty value", "", "1", notFloat("") },
             { "the value's error comes first", "x", "y", notFloat("x") },
             { "letters after the number", "1.5x", "1", notFloat("1.5x") },
+            // The names of values that C's readers take are no numbers here.
+            { "a value of nan", "nan", "1", notFloat("nan") },
+            { "a step of inf", "0", "inf", notFloat("inf") },
+            { "a value of -infinity", "-infinity", "1", notFloat("-infinity") },
+            { "a huge value is shown cut to 100 characters", hugeValue.c_str(), "1",
+                notFloat((std::string(100, '9') + "...").c_str()) },
         };
         for (const auto& row : cases) {
             PanelHarness harness;
