@@ -2,6 +2,7 @@
 
 #include "platform/plot_widget.h"
 #include "platform/qimage_surface.h"
+#include "platform/window_manager.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -47,8 +48,14 @@ void EmulatedDisplay::finalize()
     m_active.reset();
     if (m_widget)
         m_widget->removeEventFilter(this);
-    if (m_window)
-        m_window->setWindowState(m_windowStateBefore);
+    if (!m_window)
+        return;
+    m_window->setWindowState(m_windowStateBefore);
+    if (m_coversScreenByItself) {
+        m_coversScreenByItself = false;
+        m_window->setGeometry(m_geometryBefore);
+        m_window->setWindowState(m_windowStateBefore); // the geometry ended a maximised state
+    }
 }
 
 void EmulatedDisplay::initialize()
@@ -59,8 +66,10 @@ void EmulatedDisplay::initialize()
         m_active = mode;
         if (m_window) {
             m_windowStateBefore = m_window->windowState() & ~Qt::WindowFullScreen;
+            m_geometryBefore = m_window->geometry();
             m_window->setWindowState(m_window->windowState() | Qt::WindowFullScreen);
             m_window->show();
+            coverScreenWithoutWindowManager();
         }
         if (m_widget)
             m_widget->installEventFilter(this);
@@ -79,6 +88,18 @@ void EmulatedDisplay::initialize()
     if (m_widget)
         m_widget->update();
     raiseInitialize();
+}
+
+void EmulatedDisplay::coverScreenWithoutWindowManager()
+{
+    // Full screen is a request to the window manager; on an X server without one nothing
+    // answers it, so the window takes the screen's geometry itself. Setting a geometry ends
+    // the widget's full-screen state (the native window keeps its own): it is set again.
+    if (!m_window->screen() || windowManagerPlacesFullScreenWindows())
+        return;
+    m_coversScreenByItself = true;
+    m_window->setGeometry(m_window->screen()->geometry());
+    m_window->setWindowState(m_window->windowState() | Qt::WindowFullScreen);
 }
 
 QRect EmulatedDisplay::pictureRect() const

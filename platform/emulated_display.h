@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <optional>
 #include <vector>
 
@@ -19,7 +20,9 @@ class QImageSurface;
 // display's modes emulated: in full screen the main window covers the screen, the back
 // surface takes the mode's size, and the plot widget shows it scaled to fit with its aspect
 // kept and its colours reduced to the mode's depth. The plot widget itself is not changed:
-// an event filter takes over its painting and resizing while full screen is on.
+// an event filter takes over its painting and resizing while full screen is on. Where no
+// window manager places full-screen windows (a bare X server), the window takes the screen's
+// geometry itself and gets its old geometry back on leaving.
 class EmulatedDisplay final : public QObject, public SurfaceComponent
 {
 public:
@@ -47,6 +50,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void coverScreenWithoutWindowManager();
     void paintScaled();
     void forwardMouseInSurfacePixels(const QMouseEvent& event);
 
@@ -59,6 +63,8 @@ private:
     std::optional<DisplayMode> m_active;
     QSize m_screenSize;
     Qt::WindowStates m_windowStateBefore;
+    QRect m_geometryBefore; // the window's, restored on leaving when no window manager does
+    bool m_coversScreenByItself = false;
     bool m_forwardingMouse = false;
 };
 

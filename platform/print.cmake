@@ -1,6 +1,8 @@
-# Print page and preview, clipboard, the emulated display modes and the full-screen view.
+# Print page and preview, clipboard, the emulated display modes and the full-screen view
+# (which asks the X server through xcb whether a window manager places it).
 list(APPEND VELQUOR_PLATFORM_SOURCES
     print_engine.h print_engine.cpp
     clipboard.h clipboard.cpp
     display_modes.h display_modes.cpp
-    emulated_display.h emulated_display.cpp)
+    emulated_display.h emulated_display.cpp
+    window_manager.h window_manager.cpp)

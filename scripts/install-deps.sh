@@ -9,6 +9,8 @@ packages=(
   # the application: Qt 6 widgets, print support, its Japanese translations, the Japanese font,
   # Qt SVG for the SVG export
   qt6-base-dev qt6-svg-dev qt6-translations-l10n fonts-ipafont-gothic libgl-dev
+  # asking the X server whether a window manager places full-screen windows
+  libxcb1-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev libfparser-dev
   # fuzzing (libFuzzer comes with clang)
