@@ -4,10 +4,13 @@
 #include "calc/compiled_formula.h"
 #include "calc/ext.h"
 #include "render/redraw_work.h"
+#include "render/sample_cache.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <initializer_list>
+#include <vector>
 
 namespace velquor {
 
@@ -18,6 +21,8 @@ namespace velquor {
 // presenting) or another formula is evaluated between samples. With a work bound, every value
 // asked for is charged its evaluation's work, and the sample that passes the bound throws
 // Error instead of giving its value; samples beyond what the bound allows are not evaluated.
+// Values kept from an earlier redraw of the same inputs are read instead of evaluated, and
+// charged as if they were: the bound ends a curve at the same sample either way.
 class CurveFormula
 {
 public:
@@ -30,9 +35,28 @@ public:
     {
     }
 
-    // Starts a run of samples at xs[0 .. count - 1], count <= RunLength; xs stays valid while
-    // the run's values are read.
-    void startRun(const Ext* xs, int count)
+    // False when the values depend on more than x (the seed of "random"): they are never
+    // kept nor read from an earlier redraw.
+    bool keepable() const { return m_ahead; }
+
+    // From now on, the values found in `kept` (in this order; null entries are skipped) are
+    // read instead of evaluated, and every value of a run goes to the end of `record` (null:
+    // nowhere). Both must stay valid while runs are started. Ignored when !keepable().
+    void useKept(std::initializer_list<const KeptSeries*> kept, KeptSeries* record)
+    {
+        if (!m_ahead)
+            return;
+        m_kept.clear();
+        for (const KeptSeries* series : kept)
+            if (series && !series->values.empty())
+                m_kept.push_back(series);
+        m_record = record;
+    }
+
+    // Starts a run of samples at xs[0 .. count - 1], count <= RunLength, at the sample
+    // positions position, position + stride, ...; xs stays valid while the run's values are
+    // read.
+    void startRun(const Ext* xs, int count, std::int64_t position = 0, std::int64_t stride = 1)
     {
         m_xs = xs;
         if (!m_ahead)
@@ -42,7 +66,18 @@ public:
             count = static_cast<int>(std::min<std::uint64_t>(
                 static_cast<std::uint64_t>(count), m_work->curveLeft() / each));
         }
-        m_formula.evaluate(xs, m_values.data(), static_cast<std::size_t>(count));
+        if (m_kept.empty())
+            m_formula.evaluate(xs, m_values.data(), static_cast<std::size_t>(count));
+        else
+            evaluateMissing(xs, count, position, stride);
+        if (m_record) {
+            if (m_record->values.empty()) {
+                m_record->first = position;
+                m_record->stride = stride;
+            }
+            m_record->values.insert(m_record->values.end(), m_values.begin(),
+                m_values.begin() + count);
+        }
     }
 
     // The value at sample `index` of the run; samples are asked for in order.
@@ -62,11 +97,44 @@ public:
     }
 
 private:
+    // The run's values from the kept series where they have them; the others evaluated
+    // together.
+    void evaluateMissing(const Ext* xs, int count, std::int64_t position, std::int64_t stride)
+    {
+        int missing = 0;
+        for (int i = 0; i < count; ++i) {
+            const std::int64_t at = position + std::int64_t(i) * stride;
+            const Ext* found = nullptr;
+            for (const KeptSeries* series : m_kept)
+                if ((found = series->find(at)))
+                    break;
+            if (found) {
+                m_values[static_cast<std::size_t>(i)] = *found;
+                continue;
+            }
+            m_missingXs[static_cast<std::size_t>(missing)] = xs[i];
+            m_missingAt[static_cast<std::size_t>(missing)] = i;
+            ++missing;
+        }
+        if (missing == 0)
+            return;
+        m_formula.evaluate(m_missingXs.data(), m_missingValues.data(),
+            static_cast<std::size_t>(missing));
+        for (int k = 0; k < missing; ++k)
+            m_values[static_cast<std::size_t>(m_missingAt[static_cast<std::size_t>(k)])]
+                = m_missingValues[static_cast<std::size_t>(k)];
+    }
+
     CompiledFormula m_formula;
     bool m_ahead;
     RedrawWork* m_work;
     const Ext* m_xs = nullptr;
     std::array<Ext, RunLength> m_values;
+    std::vector<const KeptSeries*> m_kept;
+    KeptSeries* m_record = nullptr;
+    std::array<Ext, RunLength> m_missingXs;
+    std::array<Ext, RunLength> m_missingValues;
+    std::array<int, RunLength> m_missingAt;
 };
 
 } // namespace velquor

@@ -11,6 +11,7 @@
 namespace velquor {
 
 class Document;
+class SampleCache;
 struct GraphEntry;
 
 // What the grid pass and the curve drawers read besides the document: the surface they draw
@@ -23,6 +24,8 @@ struct DrawContext
     bool animating = false; // progressive drawing: present every so many drawn samples
     char decimalPoint = '.'; // the locale's separator for the setting texts and scale values
     RedrawWork* work = nullptr; // the redraw's work bound; none when null
+    SampleCache* samples = nullptr; // the values kept from redraw to redraw; none when null
+    int slot = -1; // the drawn entry's slot, under which its values are kept
 };
 
 // The message RedrawPlot writes at the top left when a curve could not be drawn.

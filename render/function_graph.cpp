@@ -15,6 +15,8 @@ namespace velquor {
 namespace {
 
     constexpr std::int64_t BandLimit = 3000;
+    constexpr std::size_t LatestSeries = 0; // kept only when coarser than the dense one
+    constexpr std::size_t DenseSeries = 1;
     // The previous row of a sample whose row does not fit: far from every row, so the next sample
     // fails the jump test as it would after any row far outside the band.
     constexpr std::int64_t FarRow = std::numeric_limits<std::int64_t>::max() / 4;
@@ -54,6 +56,16 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
     ProgressiveDrawing progressive(context, Ext(width));
     request.formula = entry.formula1;
     CurveFormula formula(request, context.work);
+    // A pan by whole steps moves the columns over x values that were sampled before. Kept are
+    // the values of the last redraw and those of the last one that sampled every column, which
+    // a drag at the coarse step reads at any offset it has not left.
+    const std::int64_t samples = std::int64_t(width) / step + 1;
+    const bool keep = context.samples && formula.keepable();
+    CurveKeeping keeping(keep ? context.samples : nullptr, context.slot,
+        keep ? SampleCache::inputsOf('f', request, { entry.formula1 }, { zoom }) : std::nullopt,
+        samples, 2);
+    formula.useKept({ keeping.kept(DenseSeries), keeping.kept(LatestSeries) },
+        keeping.record(step == 1 ? DenseSeries : LatestSeries));
     std::array<Ext, CurveFormula::RunLength> xs;
     bool penUp = true;
     std::optional<std::int64_t> previousRow; // the first sample has none to jump from
@@ -65,7 +77,7 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
         for (; count < CurveFormula::RunLength && originColumn + offset <= width;
              ++count, offset += step)
             xs[static_cast<std::size_t>(count)] = Ext(offset) / zoom;
-        formula.startRun(xs.data(), count);
+        formula.startRun(xs.data(), count, first, step);
         for (int i = 0; i < count; ++i) {
             const int column = static_cast<int>(originColumn + first + std::int64_t(i) * step);
             const Ext y = formula.value(i);
@@ -94,6 +106,9 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
                 penUp = true;
         }
     }
+    if (step != 1)
+        keeping.keepEarlier(DenseSeries);
+    keeping.commit();
     canvas.release();
 }
 

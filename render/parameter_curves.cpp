@@ -94,12 +94,20 @@ void DrawParameterCurve(const DrawContext& context, const GraphEntry& entry)
     ProgressiveDrawing progressive(context, Ext(entry.divisions));
     CurveFormula vertical(verticalRequest, context.work);
     CurveFormula horizontal(horizontalRequest, context.work);
+    const bool keep = context.samples && vertical.keepable() && horizontal.keepable();
+    CurveKeeping keeping(keep ? context.samples : nullptr, context.slot,
+        keep ? SampleCache::inputsOf('p', verticalRequest, { entry.formula1, entry.formula2 },
+                   { range->from, range->step, Ext(range->count) })
+             : std::nullopt,
+        range->count, 2);
+    vertical.useKept({ keeping.kept(0) }, keeping.record(0));
+    horizontal.useKept({ keeping.kept(1) }, keeping.record(1));
     std::array<Ext, CurveFormula::RunLength> parameters;
     bool penUp = true;
     for (std::int64_t first = 0; first < range->count; first += CurveFormula::RunLength) {
         const int count = fillRun(*range, first, parameters);
-        vertical.startRun(parameters.data(), count);
-        horizontal.startRun(parameters.data(), count);
+        vertical.startRun(parameters.data(), count, first);
+        horizontal.startRun(parameters.data(), count, first);
         for (int i = 0; i < count; ++i) {
             const Ext vy = vertical.value(i);
             const Ext vx = horizontal.value(i);
@@ -118,6 +126,7 @@ void DrawParameterCurve(const DrawContext& context, const GraphEntry& entry)
             penUp = false;
         }
     }
+    keeping.commit();
     canvas.release();
 }
 
@@ -136,22 +145,45 @@ void DrawPolarCurve(const DrawContext& context, const GraphEntry& entry)
 
     ProgressiveDrawing progressive(context, Ext(entry.divisions));
     CurveFormula formula(request, context.work);
+    // Kept are the radii and, as they cost as much again, the points they give.
+    const bool keep = context.samples && formula.keepable();
+    CurveKeeping keeping(keep ? context.samples : nullptr, context.slot,
+        keep ? SampleCache::inputsOf(
+                   'r', request, { entry.formula1 }, { range->from, range->step, Ext(range->count) })
+             : std::nullopt,
+        range->count, 3);
+    formula.useKept({ keeping.kept(0) }, keeping.record(0));
+    const KeptSeries* keptX = keeping.kept(1);
+    const KeptSeries* keptY = keeping.kept(2);
+    KeptSeries* recordX = keeping.record(1);
+    KeptSeries* recordY = keeping.record(2);
     std::array<Ext, CurveFormula::RunLength> angles;
     bool drawnAny = false;
     bool previousUndefined = false;
     for (std::int64_t first = 0; first < range->count; first += CurveFormula::RunLength) {
         const int count = fillRun(*range, first, angles);
-        formula.startRun(angles.data(), count);
+        formula.startRun(angles.data(), count, first);
         for (int i = 0; i < count; ++i) {
             const Ext angle = angles[static_cast<std::size_t>(i)];
             const Ext radius = formula.value(i);
+            Ext yv = 0;
+            Ext xv = 0;
+            const Ext* x = keptX ? keptX->find(first + i) : nullptr;
+            const Ext* y = keptY ? keptY->find(first + i) : nullptr;
+            if (x && y) {
+                xv = *x;
+                yv = *y;
+            } else if (radius != NoValue) {
+                PolarToXY(yv, xv, radius, angle);
+            }
+            if (recordX) { // a sample without value keeps zeros, so the positions stay in step
+                recordX->values.push_back(xv);
+                recordY->values.push_back(yv);
+            }
             if (radius == NoValue) {
                 previousUndefined = true;
                 continue;
             }
-            Ext yv = 0;
-            Ext xv = 0;
-            PolarToXY(yv, xv, radius, angle);
             const auto point
                 = bandPoint(document, horizontalOffset(xv, zoom), verticalOffset(yv, zoom, ratio));
             // Only the sample right after an undefined one starts with a move; samples outside
@@ -166,6 +198,7 @@ void DrawPolarCurve(const DrawContext& context, const GraphEntry& entry)
             previousUndefined = false;
         }
     }
+    keeping.commit();
     canvas.release();
 }
 

@@ -74,7 +74,7 @@ void PlotView::drawCurves(RedrawWork& work)
             continue;
         // The context is made per curve: a nested redraw from a present may change the view.
         const DrawContext context { m_document, surface(), settleTicks, animating != 0,
-            decimalPoint, &work };
+            decimalPoint, &work, m_keepSamples ? &m_samples : nullptr, slot };
         work.startCurve();
         try {
             switch (static_cast<GraphKind>(entry.kind)) {
@@ -100,11 +100,20 @@ void PlotView::drawCurves(RedrawWork& work)
                 m_hooks.entryHidden(slot);
         }
     }
+    m_samples.forgetFrom(m_document.graphCount());
+}
+
+void PlotView::setKeepSamples(bool keep)
+{
+    m_keepSamples = keep;
+    if (!keep)
+        m_samples.clear();
 }
 
 void PlotView::initialiseView()
 {
     settleTicks = 0;
+    m_samples.clear();
     m_document.initialiseView(surface().width(), surface().height());
 }
 

@@ -2,6 +2,7 @@
 
 #include "canvas.h"
 #include "keys.h"
+#include "sample_cache.h"
 
 #include <cstdint>
 #include <functional>
@@ -57,6 +58,13 @@ public:
     // The evaluation work the curves of the last completed redraw did, in the evaluation
     // budget's units (bounded by RedrawWorkBudget + EvaluationBudget).
     std::uint64_t lastRedrawWork() const { return m_lastRedrawWork; }
+    // Whether the curves' sample values are kept from one redraw to the next (on by default);
+    // the picture is the same either way, only how many values are evaluated differs.
+    void setKeepSamples(bool keep);
+    bool keepsSamples() const { return m_keepSamples; }
+    const SampleCache& keptSamples() const { return m_samples; }
+    // Drops the kept values (a new or loaded document).
+    void forgetSamples() { m_samples.clear(); }
     // Restoring a stored position: ten animated steps (each sets the settle counter to 1 and
     // redraws), or one jump with a single redraw when !animated.
     void moveToView(std::int32_t zoom, std::int32_t cx, std::int32_t cy, bool animated);
@@ -85,6 +93,8 @@ private:
     std::reference_wrapper<Surface> m_surface;
     PlotHooks m_hooks;
     bool m_traceMode = false;
+    bool m_keepSamples = true;
+    SampleCache m_samples;
     std::uint64_t m_lastRedrawWork = 0;
 };
 

@@ -22,6 +22,7 @@ void MainWindow::newDocument()
 {
     m_constantsPanel->resetCounterA();
     m_document.resetForNew(m_surface.width(), m_surface.height());
+    m_plotView.forgetSamples();
     initialiseView();
     RedrawPlot();
 }
@@ -37,6 +38,7 @@ void MainWindow::openDocument()
 void MainWindow::loadDocument(const QString& path)
 {
     const GdtLoadResult result = loadGdt(m_document, path.toStdString());
+    m_plotView.forgetSamples();
     // The list follows the table even when the redraw fails on a setting of the file, so it
     // never lists the entries of the document that was replaced.
     try {
