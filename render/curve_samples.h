@@ -66,9 +66,11 @@ public:
             count = static_cast<int>(std::min<std::uint64_t>(
                 static_cast<std::uint64_t>(count), m_work->curveLeft() / each));
         }
-        if (m_kept.empty())
+        if (m_kept.empty()) {
             m_formula.evaluate(xs, m_values.data(), static_cast<std::size_t>(count));
-        else
+            if (m_work)
+                m_work->noteEvaluated(static_cast<std::uint64_t>(count));
+        } else
             evaluateMissing(xs, count, position, stride);
         if (m_record) {
             if (m_record->values.empty()) {
@@ -91,8 +93,10 @@ public:
         if (m_work && m_work->curveLeft() == 0)
             m_work->charge(1); // spent: throws before evaluating
         const Ext value = m_formula.evaluate(m_xs[index]);
-        if (m_work)
+        if (m_work) {
+            m_work->noteEvaluated(1);
             m_work->charge(m_formula.sampleWork());
+        }
         return value;
     }
 
@@ -120,6 +124,8 @@ private:
             return;
         m_formula.evaluate(m_missingXs.data(), m_missingValues.data(),
             static_cast<std::size_t>(missing));
+        if (m_work)
+            m_work->noteEvaluated(static_cast<std::uint64_t>(missing));
         for (int k = 0; k < missing; ++k)
             m_values[static_cast<std::size_t>(m_missingAt[static_cast<std::size_t>(k)])]
                 = m_missingValues[static_cast<std::size_t>(k)];

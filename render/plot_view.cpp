@@ -61,6 +61,7 @@ void PlotView::RedrawPlot()
     RedrawWork work;
     drawCurves(work);
     m_lastRedrawWork = work.redrawWork();
+    m_lastRedrawEvaluations = work.evaluatedSamples();
     surface().present();
     if (m_hooks.setBusyLamp)
         m_hooks.setBusyLamp(false);

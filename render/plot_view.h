@@ -58,6 +58,9 @@ public:
     // The evaluation work the curves of the last completed redraw did, in the evaluation
     // budget's units (bounded by RedrawWorkBudget + EvaluationBudget).
     std::uint64_t lastRedrawWork() const { return m_lastRedrawWork; }
+    // The samples the curves of the last completed redraw evaluated (those read from the kept
+    // values left out).
+    std::uint64_t lastRedrawEvaluations() const { return m_lastRedrawEvaluations; }
     // Whether the curves' sample values are kept from one redraw to the next (on by default);
     // the picture is the same either way, only how many values are evaluated differs.
     void setKeepSamples(bool keep);
@@ -96,6 +99,7 @@ private:
     bool m_keepSamples = true;
     SampleCache m_samples;
     std::uint64_t m_lastRedrawWork = 0;
+    std::uint64_t m_lastRedrawEvaluations = 0;
 };
 
 } // namespace velquor

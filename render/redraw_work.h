@@ -38,7 +38,12 @@ public:
     std::uint64_t curveWork() const { return m_curve; }
     std::uint64_t redrawWork() const { return m_redraw; }
 
+    // The samples the formulas evaluated (not those read from the values kept before).
+    void noteEvaluated(std::uint64_t samples) { m_evaluated += samples; }
+    std::uint64_t evaluatedSamples() const { return m_evaluated; }
+
 private:
+    std::uint64_t m_evaluated = 0;
     std::uint64_t m_curve = 0;
     std::uint64_t m_redraw = 0;
 };

@@ -48,7 +48,7 @@ namespace {
 
 std::size_t KeptCurve::bytes() const
 {
-    std::size_t total = inputs.capacity() + series.capacity() * sizeof(KeptSeries);
+    std::size_t total = inputs.size() + series.capacity() * sizeof(KeptSeries);
     for (const KeptSeries& s : series)
         total += s.values.capacity() * sizeof(Ext);
     return total;
