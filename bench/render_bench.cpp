@@ -1,6 +1,7 @@
 // Milliseconds per redraw of a reference document on a 1920 x 1080 QImage surface, at rest
 // (step 1) and while the view moves (step 20), measured so the table can split the time: the
-// full redraw; the same redraw on a surface that draws nothing (all but the pixels); the literal
+// full redraw, evaluating every sample; pans and drags with the sample values kept from redraw
+// to redraw; the same redraw on a surface that draws nothing (all but the pixels); the literal
 // scan and the compiled formulas alone on exactly the samples the drawers take; and the parts
 // any plotter needs: the same samples computed by hand-written long-double code (with the polar
 // curves' conversion to x and y) plus the same segments, grid and labels rasterized.
@@ -62,10 +63,12 @@ public:
     void release() override { }
 };
 
+// Every redraw evaluates every sample: the view keeps no values from one redraw to the next.
 void redraw(benchmark::State& state, Surface& surface, int settleTicks)
 {
     auto document = referenceDocument(Width, Height);
     PlotView view(*document, surface);
+    view.setKeepSamples(false);
     for (auto _ : state) {
         view.settleTicks = settleTicks; // nonzero selects the coarse step of 20 pixels
         view.RedrawPlot();
@@ -89,6 +92,35 @@ void redrawOnImageWithPictureLog(benchmark::State& state)
     surface.setPictureLog(&log);
     redraw(state, surface, int(state.range(0)));
     surface.setPictureLog(nullptr);
+}
+
+// Pans with the values kept from redraw to redraw, as the application draws. Argument 0: at
+// rest, 13 pixels left and back by turns (each function graph evaluates its 13 new columns);
+// 1: a drag at the coarse step, 7 pixels to and fro after a redraw at rest (the columns lie
+// among those sampled at rest); 2: a drag at the coarse step that goes on 7 pixels each time,
+// soon far from what was sampled at rest (every column of a function graph is new).
+void panOnImage(benchmark::State& state)
+{
+    ensureApplication();
+    QImageSurface surface(Width, Height);
+    auto document = referenceDocument(Width, Height);
+    PlotView view(*document, surface);
+    view.RedrawPlot();
+    const int mode = int(state.range(0));
+    view.settleTicks = mode == 0 ? 0 : 1;
+    const int distance = mode == 0 ? 13 : 7;
+    int direction = 1;
+    std::uint64_t evaluated = 0;
+    for (auto _ : state) {
+        document->CX += direction * distance;
+        document->CY += direction * 3;
+        if (mode != 2)
+            direction = -direction;
+        view.RedrawPlot();
+        evaluated += view.lastRedrawEvaluations();
+    }
+    state.counters["evaluated"]
+        = benchmark::Counter(double(evaluated), benchmark::Counter::kAvgIterations);
 }
 
 void redrawOnNothing(benchmark::State& state)
@@ -318,6 +350,7 @@ void rasterizeOnly(benchmark::State& state)
 
 // Argument 0: at rest (step 1); 1: moving (step 20).
 BENCHMARK(redrawOnImage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(panOnImage)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(redrawOnImageWithPictureLog)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(redrawOnNothing)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(evaluateOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
