@@ -39,7 +39,8 @@ public:
     // kept nor read from an earlier redraw.
     bool keepable() const { return m_ahead; }
 
-    // From now on, the values found in `kept` (in this order; null entries are skipped) are
+    // From now on, the values found in `kept` (in this order; null entries, as CurveKeeping
+    // gives for series it has not kept, are skipped) are
     // read instead of evaluated, and every value of a run goes to the end of `record` (null:
     // nowhere). Both must stay valid while runs are started. Ignored when !keepable().
     void useKept(std::initializer_list<const KeptSeries*> kept, KeptSeries* record)
@@ -48,7 +49,7 @@ public:
             return;
         m_kept.clear();
         for (const KeptSeries* series : kept)
-            if (series && !series->values.empty())
+            if (series)
                 m_kept.push_back(series);
         m_record = record;
     }

@@ -59,7 +59,8 @@ public:
     static constexpr std::int64_t MaxSamples = 65536;
     static constexpr std::size_t MaxInputBytes = 256u << 10;
 
-    // The inputs of a curve as one text, or nothing when its values may not be kept.
+    // The inputs of a curve as one text, or nothing when its values may not be kept (the
+    // callable table mentions random, or the text would pass MaxInputBytes).
     // `sampling` holds the numbers that decide where the samples are.
     static std::optional<std::string> inputsOf(char kind, const EvaluationRequest& request,
         std::initializer_list<std::string_view> formulas, std::initializer_list<Ext> sampling);
