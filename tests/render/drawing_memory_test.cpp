@@ -64,6 +64,28 @@ void operator delete[](void* pointer, std::size_t) noexcept
 {
     release(pointer);
 }
+// The library's temporary buffers come from the nothrow forms: they must take the same way, or
+// the plain delete above would free what another allocator handed out.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    try {
+        return allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept
+{
+    return operator new(size, tag);
+}
+void operator delete(void* pointer, const std::nothrow_t&) noexcept
+{
+    release(pointer);
+}
+void operator delete[](void* pointer, const std::nothrow_t&) noexcept
+{
+    release(pointer);
+}
 
 namespace velquor {
 namespace {
