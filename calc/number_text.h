@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -60,6 +61,69 @@ namespace detail {
         return true;
     }
 
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#define VELQUOR_X87_CONVERSION 1
+#endif
+
+    // True when the processor's conversion to an integer rounds to nearest with ties to even:
+    // while its rounding control says so, as it does unless someone changed it.
+    inline bool conversionRoundsToNearest()
+    {
+#ifdef VELQUOR_X87_CONVERSION
+        std::uint16_t control = 0;
+        asm volatile("fnstcw %0" : "=m"(control));
+        constexpr std::uint16_t RoundingControl = 0x0C00; // 0: to nearest
+        return (control & RoundingControl) == 0;
+#else
+        return false;
+#endif
+    }
+
+    // The conversion's value of the extended number, when conversionRoundsToNearest(). False
+    // for values that do not fit 64 bits, NaN, and -2^63 itself, which the conversion cannot
+    // tell from them. Reading the bits of a value just computed stalls on its 10-byte store;
+    // this does not.
+    inline bool convertToNearest(Ext value, std::int64_t& result)
+    {
+#ifdef VELQUOR_X87_CONVERSION
+        std::int64_t converted = 0;
+        asm("fistpll %0" : "=m"(converted) : "t"(value) : "st");
+        if (converted == std::numeric_limits<std::int64_t>::min()) // what NaN and overflow give
+            return false;
+        result = converted;
+        return true;
+#else
+        (void)value;
+        (void)result;
+        return false;
+#endif
+    }
+
+    // Nearest(value) with ties to even by the conversion where the rounding control allows,
+    // by the bits otherwise.
+    inline bool nearestByProcessor(Ext value, std::int64_t& result)
+    {
+#ifdef VELQUOR_X87_CONVERSION
+        // The control and the conversion in one statement, so the value goes from the register
+        // to the conversion without a round trip through memory.
+        std::uint16_t control = 0;
+        std::int64_t converted = 0;
+        asm volatile("fnstcw %1\n\tfistpll %0"
+                     : "=m"(converted), "=m"(control)
+                     : "t"(value)
+                     : "st");
+        constexpr std::uint16_t RoundingControl = 0x0C00;
+        if ((control & RoundingControl) != 0)
+            return nearestFromBits(value, result);
+        if (converted == std::numeric_limits<std::int64_t>::min())
+            return false;
+        result = converted;
+        return true;
+#else
+        return nearestFromBits(value, result);
+#endif
+    }
+
 } // namespace detail
 
 // The general ways of the two, for values the bits do not settle.
@@ -69,7 +133,7 @@ bool NearestInt64Slow(Ext value, std::int64_t& result);
 inline bool NearestInt32(Ext value, std::int32_t& result)
 {
     std::int64_t wide = 0;
-    if (detail::nearestFromBits(value, wide)) {
+    if (detail::nearestByProcessor(value, wide)) {
         if (wide < -2147483648LL || wide > 2147483647LL)
             return false;
         result = static_cast<std::int32_t>(wide);
@@ -78,9 +142,36 @@ inline bool NearestInt32(Ext value, std::int32_t& result)
     return NearestInt32Slow(value, result);
 }
 
+// NearestInt32 for the many values of a loop that changes nothing of the processor's state:
+// the rounding control is read once, when the object is made.
+class NearestRounding
+{
+public:
+    NearestRounding()
+        : m_byConversion(detail::conversionRoundsToNearest())
+    {
+    }
+
+    bool toInt32(Ext value, std::int32_t& result) const
+    {
+        std::int64_t wide = 0;
+        const bool settled = m_byConversion ? detail::convertToNearest(value, wide)
+                                            : detail::nearestFromBits(value, wide);
+        if (!settled)
+            return NearestInt32Slow(value, result);
+        if (wide < -2147483648LL || wide > 2147483647LL)
+            return false;
+        result = static_cast<std::int32_t>(wide);
+        return true;
+    }
+
+private:
+    bool m_byConversion;
+};
+
 inline bool NearestInt64(Ext value, std::int64_t& result)
 {
-    if (detail::nearestFromBits(value, result))
+    if (detail::nearestByProcessor(value, result))
         return true;
     return NearestInt64Slow(value, result);
 }

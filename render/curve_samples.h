@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <array>
+#include <concepts>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <vector>
 
@@ -54,25 +56,27 @@ public:
         m_record = record;
     }
 
-    // Starts a run of samples at xs[0 .. count - 1], count <= RunLength, at the sample
-    // positions position, position + stride, ...; xs stays valid while the run's values are
-    // read.
-    void startRun(const Ext* xs, int count, std::int64_t position = 0, std::int64_t stride = 1)
+    // Starts a run of count <= RunLength samples at the sample positions position,
+    // position + stride, ...; xAt(i) gives the x of sample i, and is asked only for the
+    // samples that are evaluated.
+    template <std::invocable<int> XAt>
+    void startRun(XAt xAt, int count, std::int64_t position = 0, std::int64_t stride = 1)
     {
-        m_xs = xs;
-        if (!m_ahead)
+        if (!m_ahead) {
+            for (int i = 0; i < count; ++i)
+                m_xs[static_cast<std::size_t>(i)] = xAt(i);
             return;
+        }
         if (m_work) { // the samples the bound cannot pay for are never asked for
             const std::uint64_t each = std::max<std::uint64_t>(1, m_formula.sampleWork());
             count = static_cast<int>(std::min<std::uint64_t>(
                 static_cast<std::uint64_t>(count), m_work->curveLeft() / each));
         }
-        if (m_kept.empty()) {
-            m_formula.evaluate(xs, m_values.data(), static_cast<std::size_t>(count));
-            if (m_work)
-                m_work->noteEvaluated(static_cast<std::uint64_t>(count));
-        } else
-            evaluateMissing(xs, count, position, stride);
+        evaluateMissing(xAt, count, position, stride);
+        m_runCount = count;
+        // What each value of the run is charged: the work of the last evaluation, as when the
+        // run's values are read one by one.
+        m_runWork = m_formula.sampleWork();
         if (m_record) {
             if (m_record->values.empty()) {
                 m_record->first = position;
@@ -83,17 +87,35 @@ public:
         }
     }
 
-    // The value at sample `index` of the run; samples are asked for in order.
-    Ext value(int index)
+    // The same for the samples at xs[0 .. count - 1].
+    void startRun(const Ext* xs, int count, std::int64_t position = 0, std::int64_t stride = 1)
+    {
+        startRun([xs](int i) { return xs[i]; }, count, position, stride);
+    }
+
+    // All values of the run, when they were evaluated (or read) as it started; null when they
+    // are evaluated as they are asked for. Reading them here charges nothing: value() still
+    // does, sample by sample.
+    const Ext* runValues() const { return m_ahead ? m_values.data() : nullptr; }
+    // How many of them there are: fewer than the run's samples when the work bound ends the
+    // curve within the run.
+    int runCount() const { return m_runCount; }
+
+    // The value at sample `index` of the run; samples are asked for in order. A reference into
+    // the run's values, valid until the next run starts or value is called again: the drawers
+    // read it straight from where the run put it, which is faster than a copy of a value just
+    // stored.
+    const Ext& value(int index)
     {
         if (m_ahead) {
             if (m_work)
-                m_work->charge(m_formula.sampleWork());
+                m_work->charge(m_runWork);
             return m_values[static_cast<std::size_t>(index)];
         }
         if (m_work && m_work->curveLeft() == 0)
             m_work->charge(1); // spent: throws before evaluating
-        const Ext value = m_formula.evaluate(m_xs[index]);
+        Ext& value = m_values[static_cast<std::size_t>(index)];
+        value = m_formula.evaluate(m_xs[static_cast<std::size_t>(index)]);
         if (m_work) {
             m_work->noteEvaluated(1);
             m_work->charge(m_formula.sampleWork());
@@ -104,42 +126,61 @@ public:
 private:
     // The run's values from the kept series where they have them; the others evaluated
     // together.
-    void evaluateMissing(const Ext* xs, int count, std::int64_t position, std::int64_t stride)
+    template <typename XAt>
+    void evaluateMissing(XAt xAt, int count, std::int64_t position, std::int64_t stride)
     {
+        std::array<bool, RunLength> found {};
+        int foundCount = 0;
+        for (const KeptSeries* series : m_kept) {
+            if (foundCount == count)
+                break;
+            series->visitRun(position, stride, count, [&](int i, const Ext& value) {
+                if (found[static_cast<std::size_t>(i)])
+                    return;
+                found[static_cast<std::size_t>(i)] = true;
+                // Copied as bytes: a copy through the floating-point unit costs more.
+                std::memcpy(&m_values[static_cast<std::size_t>(i)], &value, sizeof value);
+                ++foundCount;
+            });
+        }
+        if (foundCount == 0) {
+            for (int i = 0; i < count; ++i)
+                m_xs[static_cast<std::size_t>(i)] = xAt(i);
+            evaluateAt(m_xs.data(), m_values.data(), count);
+            return;
+        }
         int missing = 0;
-        for (int i = 0; i < count; ++i) {
-            const std::int64_t at = position + std::int64_t(i) * stride;
-            const Ext* found = nullptr;
-            for (const KeptSeries* series : m_kept)
-                if ((found = series->find(at)))
-                    break;
-            if (found) {
-                m_values[static_cast<std::size_t>(i)] = *found;
+        for (int i = 0; i < count && foundCount + missing < count; ++i) {
+            if (found[static_cast<std::size_t>(i)])
                 continue;
-            }
-            m_missingXs[static_cast<std::size_t>(missing)] = xs[i];
+            m_xs[static_cast<std::size_t>(missing)] = xAt(i);
             m_missingAt[static_cast<std::size_t>(missing)] = i;
             ++missing;
         }
         if (missing == 0)
             return;
-        m_formula.evaluate(m_missingXs.data(), m_missingValues.data(),
-            static_cast<std::size_t>(missing));
-        if (m_work)
-            m_work->noteEvaluated(static_cast<std::uint64_t>(missing));
+        evaluateAt(m_xs.data(), m_missingValues.data(), missing);
         for (int k = 0; k < missing; ++k)
             m_values[static_cast<std::size_t>(m_missingAt[static_cast<std::size_t>(k)])]
                 = m_missingValues[static_cast<std::size_t>(k)];
     }
 
+    void evaluateAt(const Ext* xs, Ext* values, int count)
+    {
+        m_formula.evaluate(xs, values, static_cast<std::size_t>(count));
+        if (m_work)
+            m_work->noteEvaluated(static_cast<std::uint64_t>(count));
+    }
+
     CompiledFormula m_formula;
     bool m_ahead;
     RedrawWork* m_work;
-    const Ext* m_xs = nullptr;
+    std::uint64_t m_runWork = 0;
+    int m_runCount = 0;
+    std::array<Ext, RunLength> m_xs; // of the run's samples, or of those evaluated
     std::array<Ext, RunLength> m_values;
     std::vector<const KeptSeries*> m_kept;
     KeptSeries* m_record = nullptr;
-    std::array<Ext, RunLength> m_missingXs;
     std::array<Ext, RunLength> m_missingValues;
     std::array<int, RunLength> m_missingAt;
 };

@@ -36,13 +36,9 @@ Ext readRatio(const DrawContext& context)
     return StrToFloat(context.document.settings().ratio, context.decimalPoint);
 }
 
-void RedrawWork::charge(std::uint64_t units)
+void RedrawWork::throwSpent()
 {
-    const bool within = units <= curveLeft();
-    m_curve += units;
-    m_redraw += units;
-    if (!within)
-        throw Error("The curve needs more work than a redraw allows");
+    throw Error("The curve needs more work than a redraw allows");
 }
 
 void throwDivisionByZero()
@@ -56,10 +52,8 @@ ProgressiveDrawing::ProgressiveDrawing(const DrawContext& context, Ext total)
 {
 }
 
-void ProgressiveDrawing::afterSample()
+void ProgressiveDrawing::countAnimatedSample()
 {
-    if (!m_context.animating)
-        return;
     ++m_counter;
     // The frames text is read again at every sample, as the user may not have finished typing.
     const std::int32_t frames = StrToInt(m_context.document.settings().animate);

@@ -51,9 +51,15 @@ class ProgressiveDrawing
 public:
     ProgressiveDrawing(const DrawContext& context, Ext total);
     // Throws Error when the frames text is not an integer or is 0.
-    void afterSample();
+    void afterSample()
+    {
+        if (m_context.animating) // inline, as it follows every drawn sample
+            countAnimatedSample();
+    }
 
 private:
+    void countAnimatedSample();
+
     const DrawContext& m_context;
     Ext m_total;
     std::int64_t m_counter = 0;

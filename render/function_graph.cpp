@@ -6,6 +6,7 @@
 #include "render/curve_samples.h"
 #include "render/view_transform.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <limits>
@@ -66,23 +67,29 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
         samples, 2);
     formula.useKept({ keeping.kept(DenseSeries), keeping.kept(LatestSeries) },
         keeping.record(step == 1 ? DenseSeries : LatestSeries));
-    std::array<Ext, CurveFormula::RunLength> xs;
+    std::array<std::int64_t, CurveFormula::RunLength> offsets;
     bool penUp = true;
     std::optional<std::int64_t> previousRow; // the first sample has none to jump from
     std::int64_t offset = -std::int64_t(originColumn);
     while (originColumn + offset <= width) {
         // The samples are evaluated a run at a time, then drawn in order.
         const std::int64_t first = offset;
-        int count = 0;
-        for (; count < CurveFormula::RunLength && originColumn + offset <= width;
-             ++count, offset += step)
-            xs[static_cast<std::size_t>(count)] = Ext(offset) / zoom;
-        formula.startRun(xs.data(), count, first, step);
+        const std::int64_t left = (std::int64_t(width) - originColumn - first) / step + 1;
+        const int count = static_cast<int>(std::min<std::int64_t>(CurveFormula::RunLength, left));
+        offset = first + std::int64_t(count) * step;
+        // x = offset / zoom: the same number for the same offset in every redraw.
+        formula.startRun(
+            [&](int i) { return Ext(first + std::int64_t(i) * step) / zoom; }, count, first, step);
+        const Ext* ahead = formula.runValues();
+        if (ahead)
+            verticalOffsets(ahead, formula.runCount(), zoom, ratio, offsets.data());
         for (int i = 0; i < count; ++i) {
             const int column = static_cast<int>(originColumn + first + std::int64_t(i) * step);
-            const Ext y = formula.value(i);
+            const Ext& y = formula.value(i);
             const bool noValue = y == NoValue;
-            const std::optional<std::int32_t> dy = noValue ? 0 : verticalOffset(y, zoom, ratio);
+            const std::optional<std::int32_t> dy = noValue ? 0
+                : ahead ? asOffset(offsets[static_cast<std::size_t>(i)])
+                        : verticalOffset(y, zoom, ratio);
             if (!dy) {
                 penUp = true;
                 previousRow = FarRow;

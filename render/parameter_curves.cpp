@@ -103,20 +103,30 @@ void DrawParameterCurve(const DrawContext& context, const GraphEntry& entry)
     vertical.useKept({ keeping.kept(0) }, keeping.record(0));
     horizontal.useKept({ keeping.kept(1) }, keeping.record(1));
     std::array<Ext, CurveFormula::RunLength> parameters;
+    std::array<std::int64_t, CurveFormula::RunLength> columns;
+    std::array<std::int64_t, CurveFormula::RunLength> rows;
     bool penUp = true;
     for (std::int64_t first = 0; first < range->count; first += CurveFormula::RunLength) {
         const int count = fillRun(*range, first, parameters);
         vertical.startRun(parameters.data(), count, first);
         horizontal.startRun(parameters.data(), count, first);
+        const Ext* ys = vertical.runValues();
+        const Ext* xs = horizontal.runValues();
+        if (ys)
+            verticalOffsets(ys, vertical.runCount(), zoom, ratio, rows.data());
+        if (xs)
+            horizontalOffsets(xs, horizontal.runCount(), zoom, columns.data());
         for (int i = 0; i < count; ++i) {
-            const Ext vy = vertical.value(i);
-            const Ext vx = horizontal.value(i);
+            const Ext& vy = vertical.value(i);
+            const Ext& vx = horizontal.value(i);
             if (vy == NoValue || vx == NoValue) {
                 penUp = true; // no value: the curve breaks here
                 continue;
             }
-            const auto point
-                = bandPoint(document, horizontalOffset(vx, zoom), verticalOffset(vy, zoom, ratio));
+            const auto at = static_cast<std::size_t>(i);
+            const auto point = bandPoint(document,
+                xs ? asOffset(columns[at]) : horizontalOffset(vx, zoom),
+                ys ? asOffset(rows[at]) : verticalOffset(vy, zoom, ratio));
             if (!point)
                 continue; // joined across from the last drawn sample
             if (penUp)
@@ -158,34 +168,51 @@ void DrawPolarCurve(const DrawContext& context, const GraphEntry& entry)
     KeptSeries* recordX = keeping.record(1);
     KeptSeries* recordY = keeping.record(2);
     std::array<Ext, CurveFormula::RunLength> angles;
+    std::array<Ext, CurveFormula::RunLength> xs;
+    std::array<Ext, CurveFormula::RunLength> ys;
+    std::array<std::int64_t, CurveFormula::RunLength> columns;
+    std::array<std::int64_t, CurveFormula::RunLength> rows;
+    // The point of sample i of the run at first: kept, or from its radius (zeros without one,
+    // so that kept positions stay in step).
+    const auto findPoint = [&](std::int64_t first, int i, const Ext& radius) {
+        const auto at = static_cast<std::size_t>(i);
+        const Ext* x = keptX ? keptX->find(first + i) : nullptr;
+        const Ext* y = keptY ? keptY->find(first + i) : nullptr;
+        if (x && y) {
+            xs[at] = *x;
+            ys[at] = *y;
+        } else if (radius != NoValue) {
+            PolarToXY(ys[at], xs[at], radius, angles[at]);
+        } else {
+            xs[at] = 0;
+            ys[at] = 0;
+        }
+    };
     bool drawnAny = false;
     bool previousUndefined = false;
     for (std::int64_t first = 0; first < range->count; first += CurveFormula::RunLength) {
         const int count = fillRun(*range, first, angles);
         formula.startRun(angles.data(), count, first);
+        const Ext* radii = formula.runValues();
+        if (radii) {
+            const int known = formula.runCount();
+            for (int i = 0; i < known; ++i)
+                findPoint(first, i, radii[i]);
+            horizontalOffsets(xs.data(), known, zoom, columns.data());
+            verticalOffsets(ys.data(), known, zoom, ratio, rows.data());
+        }
         for (int i = 0; i < count; ++i) {
-            const Ext angle = angles[static_cast<std::size_t>(i)];
-            const Ext radius = formula.value(i);
-            Ext yv = 0;
-            Ext xv = 0;
-            const Ext* x = keptX ? keptX->find(first + i) : nullptr;
-            const Ext* y = keptY ? keptY->find(first + i) : nullptr;
-            if (x && y) {
-                xv = *x;
-                yv = *y;
-            } else if (radius != NoValue) {
-                PolarToXY(yv, xv, radius, angle);
-            }
-            if (recordX) { // a sample without value keeps zeros, so the positions stay in step
-                recordX->values.push_back(xv);
-                recordY->values.push_back(yv);
-            }
+            const Ext& radius = formula.value(i);
+            const auto at = static_cast<std::size_t>(i);
+            if (!radii)
+                findPoint(first, i, radius);
             if (radius == NoValue) {
                 previousUndefined = true;
                 continue;
             }
-            const auto point
-                = bandPoint(document, horizontalOffset(xv, zoom), verticalOffset(yv, zoom, ratio));
+            const auto point = bandPoint(document,
+                radii ? asOffset(columns[at]) : horizontalOffset(xs[at], zoom),
+                radii ? asOffset(rows[at]) : verticalOffset(ys[at], zoom, ratio));
             // Only the sample right after an undefined one starts with a move; samples outside
             // the band between them are joined across.
             if (point) {
@@ -196,6 +223,10 @@ void DrawPolarCurve(const DrawContext& context, const GraphEntry& entry)
                 drawnAny = true;
             }
             previousUndefined = false;
+        }
+        if (recordX) {
+            recordX->values.insert(recordX->values.end(), xs.begin(), xs.begin() + count);
+            recordY->values.insert(recordY->values.end(), ys.begin(), ys.begin() + count);
         }
     }
     keeping.commit();

@@ -33,7 +33,15 @@ public:
 
     // Adds the work of one evaluation. Throws Error when it passes what the curve may do; the
     // work still counts for the redraw.
-    void charge(std::uint64_t units);
+    // Inline, as every drawn sample is charged.
+    void charge(std::uint64_t units)
+    {
+        const bool within = units <= curveLeft();
+        m_curve += units;
+        m_redraw += units;
+        if (!within)
+            throwSpent();
+    }
 
     std::uint64_t curveWork() const { return m_curve; }
     std::uint64_t redrawWork() const { return m_redraw; }
@@ -43,6 +51,8 @@ public:
     std::uint64_t evaluatedSamples() const { return m_evaluated; }
 
 private:
+    [[noreturn]] static void throwSpent();
+
     std::uint64_t m_evaluated = 0;
     std::uint64_t m_curve = 0;
     std::uint64_t m_redraw = 0;

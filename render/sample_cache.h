@@ -25,12 +25,33 @@ struct KeptSeries
     const Ext* find(std::int64_t position) const
     {
         const std::int64_t distance = position - first;
-        if (distance < 0 || distance % stride != 0)
+        if (distance < 0 || (stride != 1 && distance % stride != 0))
             return nullptr;
-        const std::int64_t index = distance / stride;
+        const std::int64_t index = stride == 1 ? distance : distance / stride; // no division
         return index < static_cast<std::int64_t>(values.size())
             ? &values[static_cast<std::size_t>(index)]
             : nullptr;
+    }
+
+    // visit(i, value) for each i < count whose position + i * step the series has, in order.
+    template <typename Visit>
+    void visitRun(std::int64_t position, std::int64_t step, int count, Visit visit) const
+    {
+        if (step % stride != 0) { // rare: a run finer than the series
+            for (int i = 0; i < count; ++i)
+                if (const Ext* value = find(position + std::int64_t(i) * step))
+                    visit(i, *value);
+            return;
+        }
+        const std::int64_t distance = position - first;
+        if (distance % stride != 0)
+            return; // the run's positions all lie between the series'
+        const std::int64_t advance = step / stride;
+        const auto size = static_cast<std::int64_t>(values.size());
+        std::int64_t index = distance / stride;
+        for (int i = 0; i < count; ++i, index += advance)
+            if (index >= 0 && index < size)
+                visit(i, values[static_cast<std::size_t>(index)]);
     }
 };
 

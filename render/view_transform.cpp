@@ -23,13 +23,22 @@ std::int32_t Nearest(Ext value)
     throw Error("Invalid floating point operation");
 }
 
-std::optional<std::int32_t> surfaceCoordinate(std::int32_t origin, std::int32_t offset)
+void verticalOffsets(const Ext* ys, int count, Ext zoom, Ext ratio, std::int64_t* offsets)
 {
-    const std::int64_t sum = std::int64_t(origin) + offset;
-    if (sum < std::numeric_limits<std::int32_t>::min()
-        || sum > std::numeric_limits<std::int32_t>::max())
-        return std::nullopt;
-    return static_cast<std::int32_t>(sum);
+    const NearestRounding rounding;
+    for (int i = 0; i < count; ++i) {
+        std::int32_t offset = 0;
+        offsets[i] = rounding.toInt32(ys[i] * zoom * Ext(-1) * ratio, offset) ? offset : NoOffset;
+    }
+}
+
+void horizontalOffsets(const Ext* xs, int count, Ext zoom, std::int64_t* offsets)
+{
+    const NearestRounding rounding;
+    for (int i = 0; i < count; ++i) {
+        std::int32_t offset = 0;
+        offsets[i] = rounding.toInt32(xs[i] * zoom, offset) ? offset : NoOffset;
+    }
 }
 
 std::int32_t saturatingAdd(std::int32_t a, std::int64_t b)

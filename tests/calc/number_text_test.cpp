@@ -1,6 +1,7 @@
 #include "calc/error.h"
 #include "calc/number_text.h"
 
+#include <cfenv>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <string>
@@ -247,9 +248,11 @@ namespace {
         }
     }
 
-    // The fast way from the bits against the library's rounding in the default mode (ties to
-    // even), over ties, near-ties, both signs and every magnitude up to the 64-bit limit.
-    TEST(NearestIntTest, AgreesWithTheLibraryOnManyValues)
+    // The fast ways (the processor's conversion, the bits) against the library's rounding in
+    // the default mode (ties to even), over ties, near-ties, both signs and every magnitude up
+    // to the 64-bit limit; the same results while the rounding control says otherwise, which
+    // the conversion would follow.
+    TEST(NearestIntTest, AgreesWithTheLibraryOnManyValuesInEveryRoundingMode)
     {
         std::uint64_t state = 88172645463325252u;
         auto next = [&state] {
@@ -258,27 +261,40 @@ namespace {
             state ^= state << 17;
             return state;
         };
-        for (int i = 0; i < 200000; ++i) {
-            const int shift = static_cast<int>(next() % 70) - 4;
-            Ext value = std::ldexp(static_cast<Ext>(next() >> 11), shift - 53);
-            if (i % 3 == 0)
-                value = floorl(value) + 0.5L; // a tie
-            if (i % 5 == 0)
-                value = std::nextafter(value, Ext(0));
-            if (i % 2 == 0)
-                value = -value;
-            std::int64_t wide = 0;
-            const bool fits = value > -9223372036854775808.0L && value < 9223372036854775807.0L;
-            ASSERT_EQ(NearestInt64(value, wide), fits) << static_cast<double>(value);
-            if (fits) {
-                ASSERT_EQ(wide, llrintl(value)) << static_cast<double>(value);
-            }
-            std::int32_t narrow = 0;
-            const bool fits32
-                = fits && llrintl(value) >= -2147483648LL && llrintl(value) <= 2147483647LL;
-            ASSERT_EQ(NearestInt32(value, narrow), fits32) << static_cast<double>(value);
-            if (fits32) {
-                ASSERT_EQ(narrow, llrintl(value));
+        for (const int mode : { FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO }) {
+            for (int i = 0; i < 100000; ++i) {
+                const int shift = static_cast<int>(next() % 70) - 4;
+                Ext value = std::ldexp(static_cast<Ext>(next() >> 11), shift - 53);
+                if (i % 3 == 0)
+                    value = floorl(value) + 0.5L; // a tie
+                if (i % 5 == 0)
+                    value = std::nextafter(value, Ext(0));
+                if (i % 2 == 0)
+                    value = -value;
+                const bool fits
+                    = value > -9223372036854775808.0L && value < 9223372036854775807.0L;
+                const long long expected = fits ? llrintl(value) : 0;
+                const bool fits32 = fits && expected >= -2147483648LL && expected <= 2147483647LL;
+
+                ASSERT_EQ(fesetround(mode), 0);
+                std::int64_t wide = 0;
+                std::int32_t narrow = 0;
+                std::int32_t batched = 0;
+                const bool gotWide = NearestInt64(value, wide);
+                const bool gotNarrow = NearestInt32(value, narrow);
+                const bool gotBatched = NearestRounding().toInt32(value, batched);
+                fesetround(FE_TONEAREST);
+
+                ASSERT_EQ(gotWide, fits) << static_cast<double>(value) << " mode " << mode;
+                ASSERT_EQ(gotNarrow, fits32) << static_cast<double>(value) << " mode " << mode;
+                ASSERT_EQ(gotBatched, fits32) << static_cast<double>(value) << " mode " << mode;
+                if (fits) {
+                    ASSERT_EQ(wide, expected) << static_cast<double>(value) << " mode " << mode;
+                }
+                if (fits32) {
+                    ASSERT_EQ(narrow, expected) << " mode " << mode;
+                    ASSERT_EQ(batched, expected) << " mode " << mode;
+                }
             }
         }
     }
