@@ -143,7 +143,8 @@ inline bool NearestInt32(Ext value, std::int32_t& result)
 }
 
 // NearestInt32 for the many values of a loop that changes nothing of the processor's state:
-// the rounding control is read once, when the object is made.
+// the rounding control is read once, when the object is made. A loop runs fastest when it
+// branches on byConversion() once and calls toInt32<ByConversion> inside.
 class NearestRounding
 {
 public:
@@ -152,17 +153,24 @@ public:
     {
     }
 
-    bool toInt32(Ext value, std::int32_t& result) const
+    bool byConversion() const { return m_byConversion; }
+
+    template <bool ByConversion> static bool toInt32(Ext value, std::int32_t& result)
     {
         std::int64_t wide = 0;
-        const bool settled = m_byConversion ? detail::convertToNearest(value, wide)
-                                            : detail::nearestFromBits(value, wide);
+        const bool settled = ByConversion ? detail::convertToNearest(value, wide)
+                                          : detail::nearestFromBits(value, wide);
         if (!settled)
             return NearestInt32Slow(value, result);
         if (wide < -2147483648LL || wide > 2147483647LL)
             return false;
         result = static_cast<std::int32_t>(wide);
         return true;
+    }
+
+    bool toInt32(Ext value, std::int32_t& result) const
+    {
+        return m_byConversion ? toInt32<true>(value, result) : toInt32<false>(value, result);
     }
 
 private:

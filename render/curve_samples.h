@@ -72,7 +72,11 @@ public:
             count = static_cast<int>(std::min<std::uint64_t>(
                 static_cast<std::uint64_t>(count), m_work->curveLeft() / each));
         }
-        evaluateMissing(xAt, count, position, stride);
+        m_run = m_values.data();
+        if (const Ext* kept = keptRun(count, position, stride))
+            m_run = kept; // read where it was kept, not copied
+        else
+            evaluateMissing(xAt, count, position, stride);
         m_runCount = count;
         // What each value of the run is charged: the work of the last evaluation, as when the
         // run's values are read one by one.
@@ -82,8 +86,7 @@ public:
                 m_record->first = position;
                 m_record->stride = stride;
             }
-            m_record->values.insert(m_record->values.end(), m_values.begin(),
-                m_values.begin() + count);
+            m_record->values.insert(m_record->values.end(), m_run, m_run + count);
         }
     }
 
@@ -96,7 +99,7 @@ public:
     // All values of the run, when they were evaluated (or read) as it started; null when they
     // are evaluated as they are asked for. Reading them here charges nothing: value() still
     // does, sample by sample.
-    const Ext* runValues() const { return m_ahead ? m_values.data() : nullptr; }
+    const Ext* runValues() const { return m_ahead ? m_run : nullptr; }
     // How many of them there are: fewer than the run's samples when the work bound ends the
     // curve within the run.
     int runCount() const { return m_runCount; }
@@ -110,7 +113,7 @@ public:
         if (m_ahead) {
             if (m_work)
                 m_work->charge(m_runWork);
-            return m_values[static_cast<std::size_t>(index)];
+            return m_run[index];
         }
         if (m_work && m_work->curveLeft() == 0)
             m_work->charge(1); // spent: throws before evaluating
@@ -124,6 +127,17 @@ public:
     }
 
 private:
+    // The values of the whole run where one kept series has them all, one after another; null
+    // otherwise. Values kept from the same inputs at the same position are the same in every
+    // series.
+    const Ext* keptRun(int count, std::int64_t position, std::int64_t stride) const
+    {
+        for (const KeptSeries* series : m_kept)
+            if (const Ext* values = series->contiguous(position, stride, count))
+                return values;
+        return nullptr;
+    }
+
     // The run's values from the kept series where they have them; the others evaluated
     // together.
     template <typename XAt>
@@ -179,6 +193,7 @@ private:
     int m_runCount = 0;
     std::array<Ext, RunLength> m_xs; // of the run's samples, or of those evaluated
     std::array<Ext, RunLength> m_values;
+    const Ext* m_run = m_values.data(); // the run's values: m_values or a kept series
     std::vector<const KeptSeries*> m_kept;
     KeptSeries* m_record = nullptr;
     std::array<Ext, RunLength> m_missingValues;

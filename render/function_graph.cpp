@@ -20,6 +20,7 @@ namespace {
     constexpr std::size_t DenseSeries = 1;
     // The previous row of a sample whose row does not fit: far from every row, so the next sample
     // fails the jump test as it would after any row far outside the band.
+    constexpr std::int64_t NoValueOffset = NoOffset + 1; // beside the offsets of a run
     constexpr std::int64_t FarRow = std::numeric_limits<std::int64_t>::max() / 4;
 
     std::int32_t readStep(const DrawContext& context)
@@ -81,15 +82,21 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
         formula.startRun(
             [&](int i) { return Ext(first + std::int64_t(i) * step) / zoom; }, count, first, step);
         const Ext* ahead = formula.runValues();
-        if (ahead)
-            verticalOffsets(ahead, formula.runCount(), zoom, ratio, offsets.data());
+        if (ahead) { // the offsets of the whole run, and where it has no value
+            const int known = formula.runCount();
+            verticalOffsets(ahead, known, zoom, ratio, offsets.data());
+            for (int i = 0; i < known; ++i)
+                if (ahead[i] == NoValue)
+                    offsets[static_cast<std::size_t>(i)] = NoValueOffset;
+        }
         for (int i = 0; i < count; ++i) {
             const int column = static_cast<int>(originColumn + first + std::int64_t(i) * step);
             const Ext& y = formula.value(i);
-            const bool noValue = y == NoValue;
-            const std::optional<std::int32_t> dy = noValue ? 0
-                : ahead ? asOffset(offsets[static_cast<std::size_t>(i)])
-                        : verticalOffset(y, zoom, ratio);
+            const std::int64_t offset = ahead ? offsets[static_cast<std::size_t>(i)]
+                : y == NoValue                ? NoValueOffset
+                                              : verticalOffset(y, zoom, ratio).value_or(NoOffset);
+            const bool noValue = offset == NoValueOffset;
+            const std::optional<std::int32_t> dy = noValue ? 0 : asOffset(offset);
             if (!dy) {
                 penUp = true;
                 previousRow = FarRow;

@@ -100,8 +100,9 @@ void DrawParameterCurve(const DrawContext& context, const GraphEntry& entry)
                    { range->from, range->step, Ext(range->count) })
              : std::nullopt,
         range->count, 2);
-    vertical.useKept({ keeping.kept(0) }, keeping.record(0));
-    horizontal.useKept({ keeping.kept(1) }, keeping.record(1));
+    const bool reread = keeping.keptAll();
+    vertical.useKept({ keeping.kept(0) }, reread ? nullptr : keeping.record(0));
+    horizontal.useKept({ keeping.kept(1) }, reread ? nullptr : keeping.record(1));
     std::array<Ext, CurveFormula::RunLength> parameters;
     std::array<std::int64_t, CurveFormula::RunLength> columns;
     std::array<std::int64_t, CurveFormula::RunLength> rows;
@@ -136,6 +137,8 @@ void DrawParameterCurve(const DrawContext& context, const GraphEntry& entry)
             penUp = false;
         }
     }
+    if (reread)
+        keeping.keepAllEarlier();
     keeping.commit();
     canvas.release();
 }
@@ -162,11 +165,12 @@ void DrawPolarCurve(const DrawContext& context, const GraphEntry& entry)
                    'r', request, { entry.formula1 }, { range->from, range->step, Ext(range->count) })
              : std::nullopt,
         range->count, 3);
-    formula.useKept({ keeping.kept(0) }, keeping.record(0));
+    const bool reread = keeping.keptAll();
+    formula.useKept({ keeping.kept(0) }, reread ? nullptr : keeping.record(0));
     const KeptSeries* keptX = keeping.kept(1);
     const KeptSeries* keptY = keeping.kept(2);
-    KeptSeries* recordX = keeping.record(1);
-    KeptSeries* recordY = keeping.record(2);
+    KeptSeries* recordX = reread ? nullptr : keeping.record(1);
+    KeptSeries* recordY = reread ? nullptr : keeping.record(2);
     std::array<Ext, CurveFormula::RunLength> angles;
     std::array<Ext, CurveFormula::RunLength> xs;
     std::array<Ext, CurveFormula::RunLength> ys;
@@ -229,6 +233,8 @@ void DrawPolarCurve(const DrawContext& context, const GraphEntry& entry)
             recordY->values.insert(recordY->values.end(), ys.begin(), ys.begin() + count);
         }
     }
+    if (reread)
+        keeping.keepAllEarlier();
     keeping.commit();
     canvas.release();
 }

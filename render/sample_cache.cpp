@@ -140,6 +140,7 @@ CurveKeeping::CurveKeeping(SampleCache* cache, int slot, std::optional<std::stri
         return;
     m_cache = cache;
     m_slot = slot;
+    m_samples = samples;
     m_kept = cache->take(slot, *inputs);
     m_next.inputs = std::move(*inputs);
     m_next.series.resize(seriesCount);
@@ -160,7 +161,29 @@ void CurveKeeping::keepEarlier(std::size_t index)
 
 KeptSeries* CurveKeeping::record(std::size_t index)
 {
-    return m_cache && index < m_next.series.size() ? &m_next.series[index] : nullptr;
+    if (!m_cache || index >= m_next.series.size())
+        return nullptr;
+    KeptSeries& series = m_next.series[index];
+    // Room for every sample at once: a series that grew in steps would be copied again when
+    // it is kept.
+    series.values.reserve(static_cast<std::size_t>(m_samples));
+    return &series;
+}
+
+bool CurveKeeping::keptAll() const
+{
+    if (!m_cache || m_kept.series.size() != m_next.series.size())
+        return false;
+    for (std::size_t index = 0; index < m_kept.series.size(); ++index)
+        if (!kept(index))
+            return false;
+    return true;
+}
+
+void CurveKeeping::keepAllEarlier()
+{
+    for (std::size_t index = 0; index < m_next.series.size(); ++index)
+        keepEarlier(index);
 }
 
 void CurveKeeping::commit()

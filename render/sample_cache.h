@@ -33,6 +33,19 @@ struct KeptSeries
             : nullptr;
     }
 
+    // The values at position, position + step, ... (count of them) when the series holds
+    // them one after another; null otherwise.
+    const Ext* contiguous(std::int64_t position, std::int64_t step, int count) const
+    {
+        const std::int64_t distance = position - first;
+        if (step != stride || distance < 0 || distance % stride != 0)
+            return nullptr;
+        const std::int64_t index = distance / stride;
+        if (index + count > static_cast<std::int64_t>(values.size()))
+            return nullptr;
+        return values.data() + index;
+    }
+
     // visit(i, value) for each i < count whose position + i * step the series has, in order.
     template <typename Visit>
     void visitRun(std::int64_t position, std::int64_t step, int count, Visit visit) const
@@ -123,12 +136,18 @@ public:
     KeptSeries* record(std::size_t index);
     // Series `index` of this redraw is what the curve kept there before (after the last read).
     void keepEarlier(std::size_t index);
+    // Every series was kept from the same inputs. A curve whose sample positions do not move
+    // with the view (a parameter or polar curve) would then record just what it kept: it keeps
+    // that again with keepAllEarlier() instead.
+    bool keptAll() const;
+    void keepAllEarlier();
     // The curve was drawn to its end: what was recorded is kept for the next redraw.
     void commit();
 
 private:
     SampleCache* m_cache = nullptr;
     int m_slot = -1;
+    std::int64_t m_samples = 0;
     KeptCurve m_kept;
     KeptCurve m_next;
 };

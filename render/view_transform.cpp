@@ -23,22 +23,40 @@ std::int32_t Nearest(Ext value)
     throw Error("Invalid floating point operation");
 }
 
+namespace {
+
+    // offsets[i] = Nearest(product(values[i])), NoOffset where it does not fit; one loop for
+    // each way of rounding, so that the loop taken does not branch to the other.
+    template <bool ByConversion, typename Product>
+    void fillOffsets(const Ext* values, int count, std::int64_t* offsets, Product product)
+    {
+        for (int i = 0; i < count; ++i) {
+            std::int32_t offset = 0;
+            offsets[i] = NearestRounding::toInt32<ByConversion>(product(values[i]), offset)
+                ? offset
+                : NoOffset;
+        }
+    }
+
+    template <typename Product>
+    void fillOffsets(const Ext* values, int count, std::int64_t* offsets, Product product)
+    {
+        if (NearestRounding().byConversion())
+            fillOffsets<true>(values, count, offsets, product);
+        else
+            fillOffsets<false>(values, count, offsets, product);
+    }
+
+} // namespace
+
 void verticalOffsets(const Ext* ys, int count, Ext zoom, Ext ratio, std::int64_t* offsets)
 {
-    const NearestRounding rounding;
-    for (int i = 0; i < count; ++i) {
-        std::int32_t offset = 0;
-        offsets[i] = rounding.toInt32(ys[i] * zoom * Ext(-1) * ratio, offset) ? offset : NoOffset;
-    }
+    fillOffsets(ys, count, offsets, [zoom, ratio](Ext y) { return y * zoom * Ext(-1) * ratio; });
 }
 
 void horizontalOffsets(const Ext* xs, int count, Ext zoom, std::int64_t* offsets)
 {
-    const NearestRounding rounding;
-    for (int i = 0; i < count; ++i) {
-        std::int32_t offset = 0;
-        offsets[i] = rounding.toInt32(xs[i] * zoom, offset) ? offset : NoOffset;
-    }
+    fillOffsets(xs, count, offsets, [zoom](Ext x) { return x * zoom; });
 }
 
 std::int32_t saturatingAdd(std::int32_t a, std::int64_t b)
