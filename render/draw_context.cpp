@@ -48,6 +48,7 @@ void throwDivisionByZero()
 
 ProgressiveDrawing::ProgressiveDrawing(const DrawContext& context, Ext total)
     : m_context(context)
+    , m_animating(context.animating)
     , m_total(total)
 {
 }

@@ -53,7 +53,7 @@ public:
     // Throws Error when the frames text is not an integer or is 0.
     void afterSample()
     {
-        if (m_context.animating) // inline, as it follows every drawn sample
+        if (m_animating) // inline, as it follows every drawn sample
             countAnimatedSample();
     }
 
@@ -61,6 +61,7 @@ private:
     void countAnimatedSample();
 
     const DrawContext& m_context;
+    bool m_animating; // the context's, which stays for the whole redraw
     Ext m_total;
     std::int64_t m_counter = 0;
 };

@@ -18,10 +18,44 @@ namespace {
     constexpr std::int64_t BandLimit = 3000;
     constexpr std::size_t LatestSeries = 0; // kept only when coarser than the dense one
     constexpr std::size_t DenseSeries = 1;
+    constexpr std::int64_t NoValueOffset = NoOffset + 1; // beside the offsets of a run
     // The previous row of a sample whose row does not fit: far from every row, so the next sample
     // fails the jump test as it would after any row far outside the band.
-    constexpr std::int64_t NoValueOffset = NoOffset + 1; // beside the offsets of a run
     constexpr std::int64_t FarRow = std::numeric_limits<std::int64_t>::max() / 4;
+
+    // What the drawing does at one sample: a move, a line, both, and whether it counts as drawn
+    // for the progressive present.
+    enum Stroke : std::uint8_t { NoStroke = 0, Move = 1, Line = 2, Drawn = 4 };
+
+    // The pen from sample to sample. Working out the strokes of a whole run before drawing
+    // keeps this loop apart from the canvas calls, which makes both faster.
+    struct Pen
+    {
+        bool up = true;
+        std::optional<std::int64_t> previousRow; // the first sample has none to jump from
+
+        // The strokes at a sample of the given offset (or NoOffset, NoValueOffset) and its row.
+        std::uint8_t step(std::int64_t offset, std::int64_t originRow, int height, int& row)
+        {
+            const bool noValue = offset == NoValueOffset;
+            if (!noValue && offset == NoOffset) {
+                up = true;
+                previousRow = FarRow;
+                return NoStroke;
+            }
+            const std::int64_t at = originRow + (noValue ? 0 : offset);
+            const bool accepted = std::llabs(at) < BandLimit
+                && (!previousRow || std::llabs(at - *previousRow) < height);
+            std::uint8_t strokes = NoStroke;
+            if (accepted) {
+                strokes = Drawn | (up ? Move : NoStroke) | (noValue ? NoStroke : Line);
+                row = static_cast<int>(at);
+            }
+            up = !accepted || noValue;
+            previousRow = at;
+            return strokes;
+        }
+    };
 
     std::int32_t readStep(const DrawContext& context)
     {
@@ -69,8 +103,9 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
     formula.useKept({ keeping.kept(DenseSeries), keeping.kept(LatestSeries) },
         keeping.record(step == 1 ? DenseSeries : LatestSeries));
     std::array<std::int64_t, CurveFormula::RunLength> offsets;
-    bool penUp = true;
-    std::optional<std::int64_t> previousRow; // the first sample has none to jump from
+    std::array<std::uint8_t, CurveFormula::RunLength> strokes;
+    std::array<int, CurveFormula::RunLength> rows;
+    Pen pen;
     std::int64_t offset = -std::int64_t(originColumn);
     while (originColumn + offset <= width) {
         // The samples are evaluated a run at a time, then drawn in order.
@@ -82,42 +117,32 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
         formula.startRun(
             [&](int i) { return Ext(first + std::int64_t(i) * step) / zoom; }, count, first, step);
         const Ext* ahead = formula.runValues();
-        if (ahead) { // the offsets of the whole run, and where it has no value
+        if (ahead) { // the strokes of the whole run
             const int known = formula.runCount();
             verticalOffsets(ahead, known, zoom, ratio, offsets.data());
-            for (int i = 0; i < known; ++i)
-                if (ahead[i] == NoValue)
-                    offsets[static_cast<std::size_t>(i)] = NoValueOffset;
+            for (int i = 0; i < known; ++i) {
+                const auto at = static_cast<std::size_t>(i);
+                strokes[at] = pen.step(ahead[i] == NoValue ? NoValueOffset : offsets[at],
+                    originRow, height, rows[at]);
+            }
         }
         for (int i = 0; i < count; ++i) {
-            const int column = static_cast<int>(originColumn + first + std::int64_t(i) * step);
+            const auto at = static_cast<std::size_t>(i);
             const Ext& y = formula.value(i);
-            const std::int64_t offset = ahead ? offsets[static_cast<std::size_t>(i)]
-                : y == NoValue                ? NoValueOffset
-                                              : verticalOffset(y, zoom, ratio).value_or(NoOffset);
-            const bool noValue = offset == NoValueOffset;
-            const std::optional<std::int32_t> dy = noValue ? 0 : asOffset(offset);
-            if (!dy) {
-                penUp = true;
-                previousRow = FarRow;
+            if (!ahead) {
+                const std::int64_t sampleOffset
+                    = y == NoValue ? NoValueOffset : verticalOffset(y, zoom, ratio).value_or(NoOffset);
+                strokes[at] = pen.step(sampleOffset, originRow, height, rows[at]);
+            }
+            const std::uint8_t drawn = strokes[at];
+            if (drawn == NoStroke)
                 continue;
-            }
-            const std::int64_t row = std::int64_t(originRow) + *dy;
-            const bool accepted = std::llabs(row) < BandLimit
-                && (!previousRow || std::llabs(row - *previousRow) < height);
-            if (accepted) {
-                if (penUp)
-                    canvas.moveTo(column, static_cast<int>(row));
-                if (!noValue)
-                    canvas.lineTo(column, static_cast<int>(row));
-                progressive.afterSample();
-                penUp = false;
-            } else {
-                penUp = true;
-            }
-            previousRow = row;
-            if (noValue)
-                penUp = true;
+            const int column = static_cast<int>(originColumn + first + std::int64_t(i) * step);
+            if (drawn & Move)
+                canvas.moveTo(column, rows[at]);
+            if (drawn & Line)
+                canvas.lineTo(column, rows[at]);
+            progressive.afterSample();
         }
     }
     if (step != 1)
