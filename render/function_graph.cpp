@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -22,6 +23,20 @@ namespace {
     // The previous row of a sample whose row does not fit: far from every row, so the next sample
     // fails the jump test as it would after any row far outside the band.
     constexpr std::int64_t FarRow = std::numeric_limits<std::int64_t>::max() / 4;
+
+    // value == NoValue for a value in memory, from its bits: 999999 = 0.999999 * 2^20 has one
+    // encoding, and comparing integers is cheaper than loading the number.
+    static_assert(NoValue == 999999);
+    constexpr std::uint64_t NoValueMantissa = std::uint64_t(999999) << 44; // leading bit at 63
+    constexpr std::uint16_t NoValueExponent = 16383 + 19;
+    bool isNoValue(const Ext& value)
+    {
+        std::uint64_t mantissa = 0;
+        std::uint16_t exponent = 0;
+        std::memcpy(&mantissa, &value, sizeof mantissa);
+        std::memcpy(&exponent, reinterpret_cast<const char*>(&value) + 8, sizeof exponent);
+        return mantissa == NoValueMantissa && exponent == NoValueExponent;
+    }
 
     // What the drawing does at one sample: a move, a line, both, and whether it counts as drawn
     // for the progressive present.
@@ -122,7 +137,7 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
             verticalOffsets(ahead, known, zoom, ratio, offsets.data());
             for (int i = 0; i < known; ++i) {
                 const auto at = static_cast<std::size_t>(i);
-                strokes[at] = pen.step(ahead[i] == NoValue ? NoValueOffset : offsets[at],
+                strokes[at] = pen.step(isNoValue(ahead[i]) ? NoValueOffset : offsets[at],
                     originRow, height, rows[at]);
             }
         }

@@ -200,10 +200,17 @@ void DrawPolarCurve(const DrawContext& context, const GraphEntry& entry)
         const Ext* radii = formula.runValues();
         if (radii) {
             const int known = formula.runCount();
-            for (int i = 0; i < known; ++i)
-                findPoint(first, i, radii[i]);
-            horizontalOffsets(xs.data(), known, zoom, columns.data());
-            verticalOffsets(ys.data(), known, zoom, ratio, rows.data());
+            // The points read where they were kept when they all were, as when drawn again.
+            const Ext* keptXs = keptX && !recordX ? keptX->contiguous(first, 1, known) : nullptr;
+            const Ext* keptYs = keptY && !recordY ? keptY->contiguous(first, 1, known) : nullptr;
+            if (!keptXs || !keptYs) {
+                for (int i = 0; i < known; ++i)
+                    findPoint(first, i, radii[i]);
+                keptXs = xs.data();
+                keptYs = ys.data();
+            }
+            horizontalOffsets(keptXs, known, zoom, columns.data());
+            verticalOffsets(keptYs, known, zoom, ratio, rows.data());
         }
         for (int i = 0; i < count; ++i) {
             const Ext& radius = formula.value(i);

@@ -53,8 +53,10 @@ public:
 private:
     [[noreturn]] static void throwSpent();
 
-    std::uint64_t m_evaluated = 0;
+    // The two counters apart in memory: side by side, the compiler adds them as one vector
+    // and the next sample's charge reads half of it back, which waits for the whole store.
     std::uint64_t m_curve = 0;
+    std::uint64_t m_evaluated = 0;
     std::uint64_t m_redraw = 0;
 };
 

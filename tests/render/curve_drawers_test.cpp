@@ -120,6 +120,10 @@ namespace {
             EXPECT_FALSE(s.x0 < 222 && s.x1 > 222);
         }
         EXPECT_FALSE(segments(trace).empty());
+        // x/x: the sample without value stands on the origin's row, within the jump of its
+        // neighbours at row 157, so the next sample starts again right after it.
+        const auto moves = operations(draw(function("x/x")), "move");
+        EXPECT_EQ(moves, (std::vector<std::string> { "move 0 157", "move 223 157" }));
     }
 
     TEST_F(DrawerFixture, TangentLeavesItsAsymptotesOpen)
