@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <concepts>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
@@ -73,10 +74,13 @@ public:
                 static_cast<std::uint64_t>(count), m_work->curveLeft() / each));
         }
         m_run = m_values.data();
-        if (const Ext* kept = keptRun(count, position, stride))
+        m_runSeries = nullptr;
+        if (const Ext* kept = keptRun(count, position, stride)) {
             m_run = kept; // read where it was kept, not copied
-        else
+            m_runIndex = kept - m_runSeries->values.data();
+        } else {
             evaluateMissing(xAt, count, position, stride);
+        }
         m_runCount = count;
         // What each value of the run is charged: the work of the last evaluation, as when the
         // run's values are read one by one.
@@ -103,6 +107,10 @@ public:
     // How many of them there are: fewer than the run's samples when the work bound ends the
     // curve within the run.
     int runCount() const { return m_runCount; }
+    // The kept series the whole run was read from, and the index of its first value there;
+    // null when the run was evaluated, in whole or in part.
+    const KeptSeries* runSeries() const { return m_runSeries; }
+    std::ptrdiff_t runIndex() const { return m_runIndex; }
 
     // The value at sample `index` of the run; samples are asked for in order. A reference into
     // the run's values, valid until the next run starts or value is called again: the drawers
@@ -130,11 +138,13 @@ private:
     // The values of the whole run where one kept series has them all, one after another; null
     // otherwise. Values kept from the same inputs at the same position are the same in every
     // series.
-    const Ext* keptRun(int count, std::int64_t position, std::int64_t stride) const
+    const Ext* keptRun(int count, std::int64_t position, std::int64_t stride)
     {
         for (const KeptSeries* series : m_kept)
-            if (const Ext* values = series->contiguous(position, stride, count))
+            if (const Ext* values = series->contiguous(position, stride, count)) {
+                m_runSeries = series;
                 return values;
+            }
         return nullptr;
     }
 
@@ -194,6 +204,8 @@ private:
     std::array<Ext, RunLength> m_xs; // of the run's samples, or of those evaluated
     std::array<Ext, RunLength> m_values;
     const Ext* m_run = m_values.data(); // the run's values: m_values or a kept series
+    const KeptSeries* m_runSeries = nullptr;
+    std::ptrdiff_t m_runIndex = 0;
     std::vector<const KeptSeries*> m_kept;
     KeptSeries* m_record = nullptr;
     std::array<Ext, RunLength> m_missingValues;

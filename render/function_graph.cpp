@@ -84,6 +84,17 @@ namespace {
         return step;
     }
 
+    // The pixel offsets of the run's values where they were kept with them, or null.
+    const std::int64_t* keptOffsets(const CurveFormula& formula, int count)
+    {
+        const KeptSeries* series = formula.runSeries();
+        if (!series || series->offsets.size() != series->values.size())
+            return nullptr;
+        const auto end = static_cast<std::size_t>(formula.runIndex()) + std::size_t(count);
+        return end <= series->offsets.size() ? series->offsets.data() + formula.runIndex()
+                                             : nullptr;
+    }
+
 } // namespace
 
 void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
@@ -109,14 +120,18 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
     CurveFormula formula(request, context.work);
     // A pan by whole steps moves the columns over x values that were sampled before. Kept are
     // the values of the last redraw and those of the last one that sampled every column, which
-    // a drag at the coarse step reads at any offset it has not left.
+    // a drag at the coarse step reads at any offset it has not left; beside the values, their
+    // pixel offsets, which the zoom and the ratio decide.
     const std::int64_t samples = std::int64_t(width) / step + 1;
     const bool keep = context.samples && formula.keepable();
     CurveKeeping keeping(keep ? context.samples : nullptr, context.slot,
-        keep ? SampleCache::inputsOf('f', request, { entry.formula1 }, { zoom }) : std::nullopt,
+        keep ? SampleCache::inputsOf('f', request, { entry.formula1 }, { zoom, ratio })
+             : std::nullopt,
         samples, 2);
-    formula.useKept({ keeping.kept(DenseSeries), keeping.kept(LatestSeries) },
-        keeping.record(step == 1 ? DenseSeries : LatestSeries));
+    KeptSeries* record = keeping.record(step == 1 ? DenseSeries : LatestSeries);
+    if (record)
+        record->offsets.reserve(static_cast<std::size_t>(samples));
+    formula.useKept({ keeping.kept(DenseSeries), keeping.kept(LatestSeries) }, record);
     std::array<std::int64_t, CurveFormula::RunLength> offsets;
     std::array<std::uint8_t, CurveFormula::RunLength> strokes;
     std::array<int, CurveFormula::RunLength> rows;
@@ -134,12 +149,20 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
         const Ext* ahead = formula.runValues();
         if (ahead) { // the strokes of the whole run
             const int known = formula.runCount();
-            verticalOffsets(ahead, known, zoom, ratio, offsets.data());
+            const std::int64_t* runOffsets = keptOffsets(formula, known);
+            if (!runOffsets) {
+                verticalOffsets(ahead, known, zoom, ratio, offsets.data());
+                for (int i = 0; i < known; ++i)
+                    if (isNoValue(ahead[i]))
+                        offsets[static_cast<std::size_t>(i)] = NoValueOffset;
+                runOffsets = offsets.data();
+            }
             for (int i = 0; i < known; ++i) {
                 const auto at = static_cast<std::size_t>(i);
-                strokes[at] = pen.step(isNoValue(ahead[i]) ? NoValueOffset : offsets[at],
-                    originRow, height, rows[at]);
+                strokes[at] = pen.step(runOffsets[i], originRow, height, rows[at]);
             }
+            if (record)
+                record->offsets.insert(record->offsets.end(), runOffsets, runOffsets + known);
         }
         for (int i = 0; i < count; ++i) {
             const auto at = static_cast<std::size_t>(i);

@@ -48,7 +48,7 @@ std::size_t KeptCurve::bytes() const
 {
     std::size_t total = inputs.size() + series.capacity() * sizeof(KeptSeries);
     for (const KeptSeries& s : series)
-        total += s.values.capacity() * sizeof(Ext);
+        total += s.values.capacity() * sizeof(Ext) + s.offsets.capacity() * sizeof(std::int64_t);
     return total;
 }
 

@@ -20,6 +20,9 @@ struct KeptSeries
     std::int64_t first = 0;
     std::int64_t stride = 1;
     std::vector<Ext> values;
+    // What the drawer made of each value, where it keeps that too (a function graph's pixel
+    // offsets): empty, or as long as values.
+    std::vector<std::int64_t> offsets;
 
     // The kept value at `position`, or null when the series has none there.
     const Ext* find(std::int64_t position) const
