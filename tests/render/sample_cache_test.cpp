@@ -156,6 +156,11 @@ namespace {
                         t.document.setText(Setting::ValB, b);
                     } };
         }
+        if (choice == 8 && between(random, 0, 1) == 0) {
+            const std::string ratio = pick(random, std::vector<std::string> { "1", "2", "0.5" });
+            return { "ratio " + ratio,
+                [ratio](Twin& t) { t.document.setText(Setting::Ratio, ratio); } };
+        }
         if (choice == 8)
             return { "degrees", [](Twin& t) {
                         t.document.setFlag(Setting::CheckDegree, !t.document.settings().checkDegree);
@@ -321,6 +326,7 @@ namespace {
             { "b", [&] { document.setText(Setting::ValB, "2"); } },
             { "degrees", [&] { document.setFlag(Setting::CheckDegree, true); } },
             { "zoom", [&] { document.Zoom = 30; } },
+            { "the ratio", [&] { document.setText(Setting::Ratio, "2"); } },
             { "the called formula", [&] { document.entry(0).formula1 = "a cos(bx)"; } },
             { "the calls switch", [&] { document.setFlag(Setting::OtherFunction, false); } },
         };
