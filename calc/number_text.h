@@ -124,6 +124,15 @@ namespace detail {
 #endif
     }
 
+    // The 64-bit nearest integer as a 32-bit one, false when it does not fit.
+    inline bool narrowToInt32(std::int64_t wide, std::int32_t& result)
+    {
+        if (wide < -2147483648LL || wide > 2147483647LL)
+            return false;
+        result = static_cast<std::int32_t>(wide);
+        return true;
+    }
+
 } // namespace detail
 
 // The general ways of the two, for values the bits do not settle.
@@ -133,12 +142,8 @@ bool NearestInt64Slow(Ext value, std::int64_t& result);
 inline bool NearestInt32(Ext value, std::int32_t& result)
 {
     std::int64_t wide = 0;
-    if (detail::nearestByProcessor(value, wide)) {
-        if (wide < -2147483648LL || wide > 2147483647LL)
-            return false;
-        result = static_cast<std::int32_t>(wide);
-        return true;
-    }
+    if (detail::nearestByProcessor(value, wide))
+        return detail::narrowToInt32(wide, result);
     return NearestInt32Slow(value, result);
 }
 
@@ -160,12 +165,7 @@ public:
         std::int64_t wide = 0;
         const bool settled = ByConversion ? detail::convertToNearest(value, wide)
                                           : detail::nearestFromBits(value, wide);
-        if (!settled)
-            return NearestInt32Slow(value, result);
-        if (wide < -2147483648LL || wide > 2147483647LL)
-            return false;
-        result = static_cast<std::int32_t>(wide);
-        return true;
+        return settled ? detail::narrowToInt32(wide, result) : NearestInt32Slow(value, result);
     }
 
     bool toInt32(Ext value, std::int32_t& result) const

@@ -73,14 +73,8 @@ public:
             count = static_cast<int>(std::min<std::uint64_t>(
                 static_cast<std::uint64_t>(count), m_work->curveLeft() / each));
         }
-        m_run = m_values.data();
-        m_runSeries = nullptr;
-        if (const Ext* kept = keptRun(count, position, stride)) {
-            m_run = kept; // read where it was kept, not copied
-            m_runIndex = kept - m_runSeries->values.data();
-        } else {
+        if (!readKeptRun(count, position, stride))
             evaluateMissing(xAt, count, position, stride);
-        }
         m_runCount = count;
         // What each value of the run is charged: the work of the last evaluation, as when the
         // run's values are read one by one.
@@ -135,17 +129,21 @@ public:
     }
 
 private:
-    // The values of the whole run where one kept series has them all, one after another; null
-    // otherwise. Values kept from the same inputs at the same position are the same in every
-    // series.
-    const Ext* keptRun(int count, std::int64_t position, std::int64_t stride)
+    // Points the run at its values where one kept series has them all, one after another (read
+    // there, not copied); false otherwise, and the run is m_values. Values kept from the same
+    // inputs at the same position are the same in every series.
+    bool readKeptRun(int count, std::int64_t position, std::int64_t stride)
     {
         for (const KeptSeries* series : m_kept)
             if (const Ext* values = series->contiguous(position, stride, count)) {
+                m_run = values;
                 m_runSeries = series;
-                return values;
+                m_runIndex = values - series->values.data();
+                return true;
             }
-        return nullptr;
+        m_run = m_values.data();
+        m_runSeries = nullptr;
+        return false;
     }
 
     // The run's values from the kept series where they have them; the others evaluated

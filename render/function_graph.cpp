@@ -84,15 +84,14 @@ namespace {
         return step;
     }
 
-    // The pixel offsets of the run's values where they were kept with them, or null.
-    const std::int64_t* keptOffsets(const CurveFormula& formula, int count)
+    // The pixel offsets of the run's values where they were kept with them (a run read from a
+    // kept series lies within its values), or null.
+    const std::int64_t* keptOffsets(const CurveFormula& formula)
     {
         const KeptSeries* series = formula.runSeries();
         if (!series || series->offsets.size() != series->values.size())
             return nullptr;
-        const auto end = static_cast<std::size_t>(formula.runIndex()) + std::size_t(count);
-        return end <= series->offsets.size() ? series->offsets.data() + formula.runIndex()
-                                             : nullptr;
+        return series->offsets.data() + formula.runIndex();
     }
 
 } // namespace
@@ -149,7 +148,7 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
         const Ext* ahead = formula.runValues();
         if (ahead) { // the strokes of the whole run
             const int known = formula.runCount();
-            const std::int64_t* runOffsets = keptOffsets(formula, known);
+            const std::int64_t* runOffsets = keptOffsets(formula);
             if (!runOffsets) {
                 verticalOffsets(ahead, known, zoom, ratio, offsets.data());
                 for (int i = 0; i < known; ++i)
@@ -168,8 +167,9 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
             const auto at = static_cast<std::size_t>(i);
             const Ext& y = formula.value(i);
             if (!ahead) {
-                const std::int64_t sampleOffset
-                    = y == NoValue ? NoValueOffset : verticalOffset(y, zoom, ratio).value_or(NoOffset);
+                const std::int64_t sampleOffset = y == NoValue
+                    ? NoValueOffset
+                    : verticalOffset(y, zoom, ratio).value_or(NoOffset);
                 strokes[at] = pen.step(sampleOffset, originRow, height, rows[at]);
             }
             const std::uint8_t drawn = strokes[at];

@@ -125,9 +125,9 @@ void DrawParameterCurve(const DrawContext& context, const GraphEntry& entry)
                 continue;
             }
             const auto at = static_cast<std::size_t>(i);
-            const auto point = bandPoint(document,
-                xs ? asOffset(columns[at]) : horizontalOffset(vx, zoom),
-                ys ? asOffset(rows[at]) : verticalOffset(vy, zoom, ratio));
+            const auto point
+                = bandPoint(document, xs ? asOffset(columns[at]) : horizontalOffset(vx, zoom),
+                    ys ? asOffset(rows[at]) : verticalOffset(vy, zoom, ratio));
             if (!point)
                 continue; // joined across from the last drawn sample
             if (penUp)

@@ -51,12 +51,13 @@ namespace {
 
 void verticalOffsets(const Ext* ys, int count, Ext zoom, Ext ratio, std::int64_t* offsets)
 {
-    fillOffsets(ys, count, offsets, [zoom, ratio](Ext y) { return y * zoom * Ext(-1) * ratio; });
+    fillOffsets(
+        ys, count, offsets, [zoom, ratio](Ext y) { return verticalPixels(y, zoom, ratio); });
 }
 
 void horizontalOffsets(const Ext* xs, int count, Ext zoom, std::int64_t* offsets)
 {
-    fillOffsets(xs, count, offsets, [zoom](Ext x) { return x * zoom; });
+    fillOffsets(xs, count, offsets, [zoom](Ext x) { return horizontalPixels(x, zoom); });
 }
 
 std::int32_t saturatingAdd(std::int32_t a, std::int64_t b)

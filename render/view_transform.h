@@ -28,9 +28,13 @@ std::int32_t Nearest(Ext value);
 // Pixel offset from the origin's row of the plot value y: Nearest(y * zoom * (-1) * ratio),
 // the products taken in that order. Nothing when it does not fit a 32-bit integer.
 // Inline, as the drawers map every sample.
+inline Ext verticalPixels(Ext y, Ext zoom, Ext ratio)
+{
+    return y * zoom * Ext(-1) * ratio;
+}
 inline std::optional<std::int32_t> verticalOffset(Ext y, Ext zoom, Ext ratio)
 {
-    return nearest32(y * zoom * Ext(-1) * ratio);
+    return nearest32(verticalPixels(y, zoom, ratio));
 }
 // verticalOffset and horizontalOffset of a run of values into offsets, NoOffset where they
 // give nothing. Kept apart from the drawing, as the rounding runs much faster in a loop that
@@ -46,9 +50,13 @@ inline std::optional<std::int32_t> asOffset(std::int64_t offset)
 }
 
 // Pixel offset from the origin's column of the plot value x: Nearest(x * zoom).
+inline Ext horizontalPixels(Ext x, Ext zoom)
+{
+    return x * zoom;
+}
 inline std::optional<std::int32_t> horizontalOffset(Ext x, Ext zoom)
 {
-    return nearest32(x * zoom);
+    return nearest32(horizontalPixels(x, zoom));
 }
 
 // origin + offset as a surface coordinate, or nothing when it leaves the 32-bit range.
