@@ -55,6 +55,8 @@ public:
     GraphDialog& graphDialog() { return *m_graphDialog; }
     HelpViewer& help() { return m_help; }
     CurveTools& curveTools() { return *m_curveTools; } // the tracer, analysis, value table
+    ConstantsPanel& constantsPanel() { return *m_constantsPanel; }
+    SettingsPanel& settingsPanel() { return *m_settingsPanel; }
     void RedrawPlot() { m_plotView.RedrawPlot(); }
 
     // The start of a document's view: the table emptied and the origin centred; the first
@@ -97,6 +99,9 @@ public:
     // "いいえ(&N)", or a save that succeeded.
     bool confirmDiscardChanges();
     QUndoStack* undoStack() const { return m_undoStack; }
+    // The document as it is now is where the history starts (as after a load or New): the
+    // stack is emptied and this is its clean state.
+    void resetHistory();
     void splitterDragEnded();
     void zoomSliderMoved();
     void tick() { m_plotView.tick(); } // every 10 ms
@@ -171,8 +176,6 @@ private:
     void settingChangedOutsideCommand(Setting setting);
     void pushStep(const QString& what, StepSide before, StepSide after, MergeKind merge);
     void restoreStep(const StepSide& side);
-    // The document as loaded or new: the history is emptied and this is its clean state.
-    void resetHistory();
     bool saveAnswered(); // "はい(&Y)" to the question: true when the document was saved
 
     void readCommandLine();
