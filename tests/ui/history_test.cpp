@@ -1,5 +1,7 @@
+#include "calc/error.h"
 #include "document/gdt_writer.h"
 #include "main_window_harness.h"
+#include "platform/plot_widget.h"
 #include "ui/constants_panel.h"
 #include "ui/graph_dialog.h"
 #include "ui/graph_list.h"
@@ -121,79 +123,90 @@ void HistoryTest::randomCommandsUndoAndRedoByteForByte()
     const auto word = [&] { return words[random() % std::size(words)]; };
 
     for (int command = 0; command < 200; ++command) {
-        switch (random() % 16) {
-        case 0:
-            throughGraphDialog(
-                window, [&](GraphDialog& d) { d.m_formulaEdit->setText(word()); }, random() % 4 != 0,
-                [&] { window.addGraph(); });
-            break;
-        case 1:
-            if (const int slot = graphSlot())
+        const unsigned kind = random() % 16;
+        try {
+            switch (kind) {
+            case 0:
                 throughGraphDialog(
                     window, [&](GraphDialog& d) { d.m_formulaEdit->setText(word()); },
-                    random() % 4 != 0, [&] { window.openEntry(slot); });
-            break;
-        case 2:
-            if (pickItem())
-                list.deleteSelected();
-            break;
-        case 3:
-            if (pickItem())
-                list.moveUp();
-            break;
-        case 4:
-            if (pickItem())
-                list.moveDown();
-            break;
-        case 5:
-            if (pickItem()) {
-                list.prepareContextMenu();
-                if (list.m_visibleAction->isEnabled())
-                    list.m_visibleAction->trigger();
+                    random() % 4 != 0, [&] { window.addGraph(); });
+                break;
+            case 1:
+                if (const int slot = graphSlot())
+                    throughGraphDialog(
+                        window, [&](GraphDialog& d) { d.m_formulaEdit->setText(word()); },
+                        random() % 4 != 0, [&] { window.openEntry(slot); });
+                break;
+            case 2:
+                if (pickItem())
+                    list.deleteSelected();
+                break;
+            case 3:
+                if (pickItem())
+                    list.moveUp();
+                break;
+            case 4:
+                if (pickItem())
+                    list.moveDown();
+                break;
+            case 5:
+                if (pickItem()) {
+                    list.prepareContextMenu();
+                    if (list.m_visibleAction->isEnabled())
+                        list.m_visibleAction->trigger();
+                }
+                break;
+            case 6:
+                if (pickItem())
+                    list.m_tree->currentItem()->setText(0, word() + QString::number(command));
+                break;
+            case 7:
+                h.dialogs.push(word());
+                window.addStoredPosition();
+                break;
+            case 8:
+                h.dialogs.push(word());
+                window.addStoredConstants();
+                break;
+            case 9:
+                if (const int slot = constantsSlot())
+                    window.openEntry(slot);
+                break;
+            case 10:
+                window.constantsPanel().aEdited(QString::number(random() % 100));
+                break;
+            case 11:
+                window.constantsPanel().stepB(random() % 2 ? UpDownButton::Up : UpDownButton::Down);
+                break;
+            case 12:
+                h.dialogs.push(QString::number(random() % 5 + 1));
+                window.constantsPanel().askStepA();
+                break;
+            case 13:
+                window.toggleSettingsPanel();
+                h.dialogs.push(ScriptedDialogService::Cancel {}); // a cancelled colour dialog
+                window.settingsPanel().chooseBackgroundColor(); // redraws what the panel holds
+                window.settingsPanel().textEdited(
+                    Setting::Ratio, QString::number(random() % 3 + 1));
+                window.settingsPanel().textEdited(Setting::Interval,
+                    std::array { QStringLiteral(""), QStringLiteral("0"), QStringLiteral("0.5"),
+                        QStringLiteral("2") }[random() % 4]);
+                window.settingsPanel().degreeClicked(false);
+                window.toggleSettingsPanel();
+                break;
+            case 14:
+                h.dialogs.push(random() % 2 == 0); // the degree question
+                window.switchToDegrees();
+                break;
+            default:
+                window.toggleFunctionCalls();
+                break;
             }
-            break;
-        case 6:
-            if (pickItem())
-                list.m_tree->currentItem()->setText(0, word() + QString::number(command));
-            break;
-        case 7:
-            h.dialogs.push(word());
-            window.addStoredPosition();
-            break;
-        case 8:
-            h.dialogs.push(word());
-            window.addStoredConstants();
-            break;
-        case 9:
-            if (const int slot = constantsSlot())
-                window.openEntry(slot);
-            break;
-        case 10:
-            window.constantsPanel().aEdited(QString::number(random() % 100));
-            break;
-        case 11:
-            window.constantsPanel().stepB(random() % 2 ? UpDownButton::Up : UpDownButton::Down);
-            break;
-        case 12:
-            h.dialogs.push(QString::number(random() % 5 + 1));
-            window.constantsPanel().askStepA();
-            break;
-        case 13:
-            window.toggleSettingsPanel();
-            window.settingsPanel().textEdited(Setting::Ratio, QString::number(random() % 3 + 1));
-            window.settingsPanel().textEdited(Setting::Interval, word());
-            window.settingsPanel().degreeClicked(false);
-            h.dialogs.push(ScriptedDialogService::Cancel {}); // a cancelled colour dialog
-            window.settingsPanel().chooseBackgroundColor();
-            window.toggleSettingsPanel();
-            break;
-        case 14:
-            h.dialogs.push(random() % 2 == 0); // the degree question
-            window.switchToDegrees();
-            break;
-        default:
-            window.toggleFunctionCalls();
-            break;
+        } catch (const Error& error) { // what the application's event loop would show
+            QFAIL(qPrintable(QStringLiteral("command %1 of kind %2: %3")
+                                 .arg(command)
+                                 .arg(kind)
+                                 .arg(QString::fromUtf8(error.what()))));
         }
         states.resize(static_cast<std::size_t>(stack.index()) + 1);
         states.back() = bytesOf(window);
@@ -231,8 +244,8 @@ void HistoryTest::menuItemsFollowTheStack()
     QCOMPARE(redo->text(), QStringLiteral("やり直し(&R)"));
     QVERIFY(undo->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Z)));
     QCOMPARE(redo->shortcuts(),
-        (QList<QKeySequence> { QKeySequence(Qt::CTRL | Qt::Key_Y),
-            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z) }));
+        (QList<QKeySequence> {
+            QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z) }));
     QVERIFY(!undo->isEnabled());
     QVERIFY(!redo->isEnabled());
 
@@ -285,10 +298,10 @@ void HistoryTest::constantStepsMerge()
     QUndoStack stack;
     const SnapshotCommand::Clock::time_point start {};
     const auto nothing = [](const StepSide&) {};
-    stack.push(new SnapshotCommand(QStringLiteral("定数aの変更"), { zero }, { one }, nothing,
-        MergeKind::ConstantA, start));
-    stack.push(new SnapshotCommand(QStringLiteral("定数aの変更"), { one }, { second }, nothing,
-        static_cast<MergeKind>(secondKind), start + std::chrono::milliseconds(gapMs)));
+    stack.push(new SnapshotCommand(QStringLiteral("定数aの変更"), { zero, {}, 0 }, { one, {}, 0 },
+        nothing, MergeKind::ConstantA, start));
+    stack.push(new SnapshotCommand(QStringLiteral("定数aの変更"), { one, {}, 0 }, { second, {}, 0 },
+        nothing, static_cast<MergeKind>(secondKind), start + std::chrono::milliseconds(gapMs)));
     QCOMPARE(stack.count(), steps);
     if (steps == 1) {
         const auto* merged = static_cast<const SnapshotCommand*>(stack.command(0));
@@ -307,9 +320,10 @@ void HistoryTest::viewChangesAreNoSteps()
     window.document().appendEntry(position);
     window.graphList().rebuild();
     window.resetHistory();
-    sendMouse(window.m_plot, QEvent::MouseButtonPress, { 100, 100 }, Qt::LeftButton, Qt::LeftButton);
-    sendMouse(window.m_plot, QEvent::MouseMove, { 120, 90 }, Qt::NoButton, Qt::LeftButton);
-    sendMouse(window.m_plot, QEvent::MouseButtonRelease, { 120, 90 }, Qt::LeftButton, Qt::NoButton);
+    QWidget* plot = window.m_plot;
+    sendMouse(plot, QEvent::MouseButtonPress, { 100, 100 }, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(plot, QEvent::MouseMove, { 120, 90 }, Qt::NoButton, Qt::LeftButton);
+    sendMouse(plot, QEvent::MouseButtonRelease, { 120, 90 }, Qt::LeftButton, Qt::NoButton);
     window.zoomAbout(10, 10, 2);
     window.m_zoomSlider->setValue(300);
     window.openEntry(1); // to the stored position
@@ -450,7 +464,7 @@ void HistoryTest::newOpenAndSaveSetTheCleanState()
     window.newDocument();
     QCOMPARE(window.undoStack()->count(), 0);
     QVERIFY(!window.hasUnsavedChanges());
-    window.constantsPanel().aEdited(QStringLiteral("4"));
+    window.constantsPanel().aEdited(QStringLiteral("5")); // New keeps a
     h.dialogs.push(false);
     h.dialogs.push(path);
     window.openDocument();

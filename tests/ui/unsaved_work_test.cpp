@@ -1,7 +1,9 @@
+#include "calc/error.h"
 #include "document/gdt_writer.h"
 #include "main_window_harness.h"
 #include "platform/plot_widget.h"
 #include "ui/constants_panel.h"
+#include "ui/error_box.h"
 #include "ui/graph_dialog.h"
 #include "ui/graph_list.h"
 #include "ui/settings_panel.h"
@@ -12,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -47,13 +50,16 @@ bool run(Harness& h, Command command, const QString& other)
     switch (command) {
     case Command::New:
         window.newDocument();
-        return window.document().fileName().empty() && window.document().settings().valA == "0";
+        return window.document().fileName().empty() && !window.hasUnsavedChanges();
     case Command::Open:
         window.openDocument();
         return QString::fromStdString(window.document().fileName()) == other;
     case Command::Drop: {
         QMimeData data;
         data.setUrls({ QUrl::fromLocalFile(other) });
+        QDragEnterEvent enter(
+            QPoint(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &enter);
         QDropEvent drop(QPointF(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&window, &drop);
         QCoreApplication::sendPostedEvents(&window); // the question comes after the drop
@@ -101,7 +107,7 @@ void UnsavedWorkTest::questionBeforeChangesAreLost_data()
     QTest::addColumn<bool>("saved");
     const char* names[] = { "New", "Open", "Drop", "Exit", "Close" };
     for (int command = 0; command < 5; ++command) {
-        const auto row = [&](const char* what) {
+        const auto row = [&](const char* what) -> QTestData& {
             return QTest::addRow("%s, %s", names[command], what) << command;
         };
         row("no changes: nothing asked") << false << true << -1 << 0 << true << false;
@@ -136,8 +142,9 @@ void UnsavedWorkTest::questionBeforeChangesAreLost()
         h.window->constantsPanel().aEdited(QStringLiteral("7"));
     const std::string changedBytes = encodeGdt(h.window->document());
     if (answer >= 0)
-        h.dialogs.push(answer == 2 ? ScriptedDialogService::Answer { ScriptedDialogService::Cancel {} }
-                                   : ScriptedDialogService::Answer { answer == 0 });
+        h.dialogs.push(answer == 2
+                ? ScriptedDialogService::Answer { ScriptedDialogService::Cancel {} }
+                : ScriptedDialogService::Answer { answer == 0 });
     if (saveAs == 1)
         h.dialogs.push(saveAsPath);
     else if (saveAs == 2)
@@ -195,7 +202,11 @@ void UnsavedWorkTest::fileThatIsNoDocument()
 
     h.dialogs.push(false); // "いいえ(&N)": do not save the change
     h.dialogs.push(text);
-    h.window->openDocument();
+    try {
+        h.window->openDocument();
+    } catch (const Error& error) { // as the window's command guard shows it
+        h.dialogs.showError(errorBoxText(QString::fromUtf8(error.what())));
+    }
     if (isDocument) {
         QCOMPARE(h.dialogs.errors(), QStringList());
         QCOMPARE(QString::fromStdString(h.window->document().fileName()), text);
