@@ -113,8 +113,12 @@ void MainWindow::flushPendingChanges()
 {
     if (m_changeDepth > 0)
         return;
+    // Outside a command the settings panel changes settings; a redraw may hide a graph that
+    // cannot be drawn.
+    const bool settingsChanged = m_document.settings() != m_lastStep->settings;
     const int selected = m_graphList->selectedSlot();
-    recordChanges(SettingsStep, selected, m_document.graphCount());
+    recordChanges(settingsChanged ? SettingsStep : QStringLiteral("表示の切り替え"), selected,
+        m_document.graphCount());
 }
 
 void MainWindow::settingChangedOutsideCommand(Setting setting)
@@ -170,6 +174,10 @@ void MainWindow::restoreStep(const StepSide& side)
     m_graphList->rebuild();
     m_graphList->selectSlot(side.selectedSlot);
     runHandler(this, [this] { RedrawPlot(); });
+    // A graph the redraw had to hide is hidden as it was when the step was recorded: that is
+    // no new change, which would be pushed as a step and end the redo history.
+    if (*DocumentState::of(m_document) != *m_lastStep)
+        m_lastStep = DocumentState::of(m_document);
 }
 
 void MainWindow::resetHistory()
