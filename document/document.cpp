@@ -114,6 +114,14 @@ void Document::clearEntries()
     m_graphCount = 0;
 }
 
+void Document::replaceEntries(const std::array<GraphEntry, MaxEntries>& entries, std::int32_t count)
+{
+    if (count < 0 || count > MaxEntries)
+        throw std::out_of_range("entry count out of range");
+    m_entries = entries;
+    m_graphCount = count;
+}
+
 int Document::liveEntryCount() const
 {
     int live = 0;
@@ -165,6 +173,28 @@ bool Document::setFlag(Setting which, bool value)
             m_hooks.degreeAutoSettingsApplied();
     }
     return true;
+}
+
+void Document::restoreSettings(const DocumentSettings& settings)
+{
+    DocumentSettings wanted = settings; // the field lookups take a mutable record
+    for (Setting which : { Setting::Accuracy, Setting::TempAccuracy, Setting::Interval,
+             Setting::Interval2, Setting::Ratio, Setting::MainLineWidth, Setting::ValA,
+             Setting::ValB, Setting::AInterval, Setting::BInterval, Setting::Animate }) {
+        setText(which, *textField(wanted, which));
+    }
+    setColor(Setting::BackgroundColor, settings.backgroundColor);
+    setColor(Setting::MainLineColor, settings.mainLineColor);
+    // Flags are set without their change handler's question: the values are known already.
+    for (Setting which : { Setting::CheckScale, Setting::CheckDegree, Setting::OtherFunction }) {
+        bool* field = flagField(m_settings, which);
+        const bool value = *flagField(wanted, which);
+        if (*field == value)
+            continue;
+        *field = value;
+        if (m_hooks.settingChanged)
+            m_hooks.settingChanged(which);
+    }
 }
 
 bool Document::setColor(Setting which, std::int32_t color)

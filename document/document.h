@@ -104,6 +104,9 @@ public:
     void markDeleted(int slot); // deleted := -1, visible := 0
     void exchangeEntries(int slotA, int slotB); // all eleven fields
     void clearEntries(); // graphCount := 0, every slot the empty record
+    // Puts back a table taken earlier (undo): every slot as given, deleted ones included, and
+    // the count of slots in use (0 to 100; std::out_of_range otherwise).
+    void replaceEntries(const std::array<GraphEntry, MaxEntries>& entries, std::int32_t count);
     int liveEntryCount() const;
     // The list rebuild's naming rule: every live entry whose name is empty is named
     // "名前未設定" (stored, so later saved). Returns whether any name was given.
@@ -118,6 +121,9 @@ public:
     bool setColor(Setting which, std::int32_t color); // BackgroundColor, MainLineColor
     // Ticking CheckDegree while clear asks the degree question through the hooks; on "はい(&Y)"
     // ratio := "90", Interval := "1", Interval2 := "90", Zoom := 1, then degreeAutoSettingsApplied.
+    // Puts back settings taken earlier (undo): each value that differs is set and reported
+    // through settingChanged, and nothing is asked (the degree mode included).
+    void restoreSettings(const DocumentSettings& settings);
 
     // --- view state (surface pixels of the origin, pixels per plot unit) ---
     std::int32_t CX = 0;

@@ -82,32 +82,36 @@ namespace {
         return value;
     }
 
+    // The keys of the settings, by the setter that takes their value.
+    const std::pair<std::string_view, Setting> textKeys[] = {
+        { "[Accuracy]", Setting::Accuracy },
+        { "[TempAccuracy]", Setting::TempAccuracy },
+        { "[Interval]", Setting::Interval },
+        { "[Interval2]", Setting::Interval2 },
+        { "[ratio]", Setting::Ratio },
+        { "[MainLineWidth]", Setting::MainLineWidth },
+        { "[A]", Setting::ValA },
+        { "[B]", Setting::ValB },
+        { "[AInterval]", Setting::AInterval },
+        { "[BInterval]", Setting::BInterval },
+        { "[Animate]", Setting::Animate },
+    };
+    const std::pair<std::string_view, Setting> flagKeys[] = {
+        { "[CheckScale]", Setting::CheckScale },
+        { "[CheckDegree]", Setting::CheckDegree },
+        { "[OtherFunction]", Setting::OtherFunction },
+    };
+    const std::pair<std::string_view, Setting> colorKeys[] = {
+        { "[BackgroundColor]", Setting::BackgroundColor },
+        { "[MainLineColor]", Setting::MainLineColor },
+    };
+    // The keys that are no setting.
+    const std::string_view otherKeys[] = { "[Count]", "[Zoom]", "[CX]", "[CY]" };
+
     // Applies the value line of a key; returns false when the line is no key.
     bool applyKey(
         Document& document, const std::string& key, const std::string& value, std::int32_t& count)
     {
-        static const std::pair<std::string_view, Setting> textKeys[] = {
-            { "[Accuracy]", Setting::Accuracy },
-            { "[TempAccuracy]", Setting::TempAccuracy },
-            { "[Interval]", Setting::Interval },
-            { "[Interval2]", Setting::Interval2 },
-            { "[ratio]", Setting::Ratio },
-            { "[MainLineWidth]", Setting::MainLineWidth },
-            { "[A]", Setting::ValA },
-            { "[B]", Setting::ValB },
-            { "[AInterval]", Setting::AInterval },
-            { "[BInterval]", Setting::BInterval },
-            { "[Animate]", Setting::Animate },
-        };
-        static const std::pair<std::string_view, Setting> flagKeys[] = {
-            { "[CheckScale]", Setting::CheckScale },
-            { "[CheckDegree]", Setting::CheckDegree },
-            { "[OtherFunction]", Setting::OtherFunction },
-        };
-        static const std::pair<std::string_view, Setting> colorKeys[] = {
-            { "[BackgroundColor]", Setting::BackgroundColor },
-            { "[MainLineColor]", Setting::MainLineColor },
-        };
         for (const auto& [name, setting] : textKeys) {
             if (key == name) {
                 document.setText(setting, value);
@@ -138,6 +142,27 @@ namespace {
             return false;
         }
         return true;
+    }
+
+    // Whether the settings scan would match anything: it compares every line up to "[END]"
+    // with the keys, so a file has a match exactly when some line is a key or "[END]".
+    bool isKeyOrEnd(const std::string& line)
+    {
+        const auto named = [&line](const auto& table) {
+            return std::any_of(std::begin(table), std::end(table),
+                [&line](const auto& key) { return line == key.first; });
+        };
+        return line == "[END]" || named(textKeys) || named(flagKeys) || named(colorKeys)
+            || std::find(std::begin(otherKeys), std::end(otherKeys), line) != std::end(otherKeys);
+    }
+
+    bool hasDocumentLine(const Lines& lines)
+    {
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (isKeyOrEnd(lines[i]))
+                return true;
+        }
+        return false;
     }
 
     // The settings scan; returns the index of the first line of the entries.
@@ -205,6 +230,9 @@ GdtLoadResult loadGdt(Document& document, const std::string& path)
 GdtLoadResult loadGdtBytes(Document& document, std::string_view bytes, const std::string& path)
 {
     const Lines lines(decodeGdtLines(bytes));
+    // Refused before anything changes, so that a later save cannot overwrite the file.
+    if (!hasDocumentLine(lines))
+        throw Error(formatMessage(NotADocumentMessage, path));
     document.setFileName(path);
     document.setText(Setting::AInterval, "1");
     document.setText(Setting::BInterval, "1");

@@ -18,6 +18,10 @@ inline constexpr std::uintmax_t MaxGdtFileSize = 64u * 1024u * 1024u;
 inline constexpr std::string_view EntriesNotLoadedMessage
     = "グラフは100個までしか登録できないため、残りの %s 個は読み込まれませんでした";
 
+// A file in which the settings scan finds no key line and no "[END]" is no document (a text
+// file chosen by mistake); %s is its path.
+inline constexpr std::string_view NotADocumentMessage = "ﾌｧｲﾙ %s はグラフのファイルではありません";
+
 // What a completed load tells the application besides the document itself.
 struct GdtLoadResult
 {
@@ -35,6 +39,8 @@ std::vector<std::string> decodeGdtLines(std::string_view bytes);
 // Reads the file at path into the document, as Open does.
 // Before anything changes, a path that is not a readable regular file of at most 64 MiB is
 // refused with Error("ﾌｧｲﾙ %s は開けません").
+// Bytes in which no line is a key of the settings scan or "[END]" are refused the same way
+// with Error("ﾌｧｲﾙ %s はグラフのファイルではありません").
 // Then the file name becomes path, the steps of a and b "1", the animation frame count "40", the
 // table is emptied, the settings are applied in file order through the document's setters (so their
 // hooks run, the degree question included), and the announced entries are appended.

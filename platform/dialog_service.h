@@ -19,6 +19,9 @@ public:
     virtual void showError(const QString& text) = 0;
     // A confirmation box with "はい(&Y)" and "いいえ(&N)"; true for "はい(&Y)".
     virtual bool askYesNo(const QString& caption, const QString& text) = 0;
+    // A question with "はい(&Y)", "いいえ(&N)" and "キャンセル" (also Esc and closing the box).
+    enum class YesNoCancel { Yes, No, Cancel };
+    virtual YesNoCancel askYesNoCancel(const QString& caption, const QString& text) = 0;
     // The one-line text input; no value when cancelled.
     virtual std::optional<QString> inputText(
         const QString& caption, const QString& prompt, const QString& initialText)

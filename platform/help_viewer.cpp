@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -49,6 +50,17 @@ void HelpViewer::showContents(const QString& helpFile)
         m_browser->setObjectName(QStringLiteral("HelpBrowser"));
         m_browser->setOpenExternalLinks(true);
         layout->addWidget(m_browser);
+        // Closed from the keyboard as other help windows are: Esc and Ctrl+W.
+        QList<QKeySequence> closeKeys
+            = { QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W) };
+        for (const QKeySequence& key : QKeySequence::keyBindings(QKeySequence::Close)) {
+            if (!closeKeys.contains(key))
+                closeKeys.append(key);
+        }
+        for (const QKeySequence& key : closeKeys) {
+            auto* shortcut = new QShortcut(key, m_window);
+            QObject::connect(shortcut, &QShortcut::activated, m_window, &QWidget::close);
+        }
     }
     const QString path = contentsPath(helpFile);
     if (path.isEmpty()) {

@@ -25,6 +25,16 @@ bool ScriptedDialogService::askYesNo(const QString& caption, const QString& text
     return take<bool>().value_or(false);
 }
 
+DialogService::YesNoCancel ScriptedDialogService::askYesNoCancel(
+    const QString& caption, const QString& text)
+{
+    m_log.append(QStringLiteral("yesnocancel: ") + caption + QStringLiteral(": ") + text);
+    const std::optional<bool> answer = take<bool>();
+    if (!answer)
+        return YesNoCancel::Cancel;
+    return *answer ? YesNoCancel::Yes : YesNoCancel::No;
+}
+
 std::optional<QString> ScriptedDialogService::inputText(
     const QString& caption, const QString& prompt, const QString& initialText)
 {

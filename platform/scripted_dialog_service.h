@@ -9,14 +9,16 @@
 namespace velquor {
 
 // A dialog service for tests: answers come from a queue, and every question is recorded.
-// An unexpected question (empty queue) records itself and answers "cancel" / "いいえ(&N)".
+// An unexpected question (empty queue) records itself and answers "cancel" / "いいえ(&N)"
+// ("キャンセル" for the three-way question).
 class ScriptedDialogService : public DialogService
 {
 public:
     struct Cancel
     {
     };
-    // A QString answers a save dialog with its first filter entry selected.
+    // A QString answers a save dialog with its first filter entry selected; a bool answers the
+    // three-way question with "はい(&Y)" or "いいえ(&N)", Cancel with "キャンセル".
     using Answer = std::variant<Cancel, bool, QString, std::int32_t, SaveChoice>;
 
     void push(Answer answer) { m_answers.push_back(std::move(answer)); }
@@ -31,6 +33,7 @@ public:
 
     void showError(const QString& text) override;
     bool askYesNo(const QString& caption, const QString& text) override;
+    YesNoCancel askYesNoCancel(const QString& caption, const QString& text) override;
     std::optional<QString> inputText(
         const QString& caption, const QString& prompt, const QString& initialText) override;
     std::optional<QString> openFileName(

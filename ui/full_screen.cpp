@@ -53,8 +53,21 @@ void FullScreen::enter()
     options.exclusiveFullScreen = true;
     m_surface.setOptions(options);
     initializeOrFallBack();
+    takeKeyboard();
     *m_plot.suppressRedraw = 0;
     m_plot.RedrawPlot();
+}
+
+void FullScreen::takeKeyboard()
+{
+    // The window shown again with new flags is a new native window that the window system
+    // has not activated, and the box that had the focus is hidden: the arrow keys would go
+    // nowhere until a click. Activate the window and give the plot the focus.
+    QWidget* window = m_parts.window;
+    window->raise();
+    window->activateWindow();
+    if (m_parts.plot)
+        m_parts.plot->setFocus(Qt::OtherFocusReason);
 }
 
 void FullScreen::leave()

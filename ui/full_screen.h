@@ -29,6 +29,7 @@ struct FullScreenParts
     QWidget* statusBarSpacer = nullptr; // the gap above the status bar
     QWidget* statusBar = nullptr;
     QWidget* menuRule = nullptr; // rule under the menu
+    QWidget* plot = nullptr; // takes the keyboard on entering
 };
 
 // The redraw cycle's flags and entry point that the switch drives (PlotView's, normally).
@@ -70,6 +71,7 @@ private:
     void enter();
     void leave();
     void showPanels(bool show);
+    void takeKeyboard(); // the window active and the plot focused after entering
     void setFrameless(bool frameless);
     void initializeOrFallBack(const std::function<void()>& prepare = {});
 

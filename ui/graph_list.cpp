@@ -4,6 +4,8 @@
 #include "document/document.h"
 #include "pictures.h"
 
+#include <QApplication>
+#include <QBasicTimer>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,6 +16,54 @@
 #include <QTreeWidget>
 
 namespace velquor {
+
+namespace {
+
+    // The tree of the list. Qt opens the editor of a "selected click" on a timer of its own
+    // that a double click does not stop: the graph dialog the double click opens runs its own
+    // event loop, the timer fires inside it, and after "キャンセル" the list is left renaming
+    // with the name selected. Here the double click stops the timer, and a rename never
+    // starts while a modal dialog is open.
+    class GraphTree : public QTreeWidget
+    {
+    public:
+        using QTreeWidget::QTreeWidget;
+
+        void cancelPendingRename() { m_renameTimer.stop(); }
+
+    protected:
+        bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override
+        {
+            if (trigger == SelectedClicked) {
+                if (!(editTriggers() & SelectedClicked) || !(index.flags() & Qt::ItemIsEditable))
+                    return false;
+                m_renameIndex = index;
+                m_renameTimer.start(QApplication::doubleClickInterval(), this);
+                return true;
+            }
+            if (trigger == DoubleClicked)
+                m_renameTimer.stop();
+            return QTreeWidget::edit(index, trigger, event);
+        }
+
+        void timerEvent(QTimerEvent* event) override
+        {
+            if (event->timerId() != m_renameTimer.timerId()) {
+                QTreeWidget::timerEvent(event);
+                return;
+            }
+            m_renameTimer.stop();
+            if (m_renameIndex.isValid() && m_renameIndex == currentIndex()
+                && !QApplication::activeModalWidget())
+                QTreeWidget::edit(m_renameIndex, AllEditTriggers, nullptr);
+        }
+
+    private:
+        QBasicTimer m_renameTimer;
+        QPersistentModelIndex m_renameIndex;
+    };
+
+} // namespace
 
 QImage entryIcon(std::int32_t kind, std::int32_t color)
 {
@@ -36,7 +86,7 @@ GraphList::GraphList(Document& document, QWidget* parent)
 {
     auto* stack = new QStackedLayout(this);
     stack->setStackingMode(QStackedLayout::StackOne);
-    m_tree = new QTreeWidget(this);
+    m_tree = new GraphTree(this);
     m_tree->setObjectName(QStringLiteral("tree"));
     m_tree->setHeaderHidden(true);
     m_tree->setRootIsDecorated(false);
@@ -72,13 +122,22 @@ void GraphList::buildPopup()
     m_visibleAction = m_contextMenu->addAction(QStringLiteral("表示"));
     m_visibleAction->setCheckable(true);
     m_contextMenu->addSeparator();
+    m_renameAction = m_contextMenu->addAction(QStringLiteral("名前の変更"));
     m_deleteAction = m_contextMenu->addAction(QStringLiteral("削除"));
     m_contextMenu->addSeparator();
     m_moveUpAction = m_contextMenu->addAction(QStringLiteral("上へ"));
     m_moveDownAction = m_contextMenu->addAction(QStringLiteral("下へ"));
     connect(m_openAction, &QAction::triggered, this, [this] { openSelected(); });
     connect(m_visibleAction, &QAction::triggered, this, [this] { toggleVisible(); });
+    connect(m_renameAction, &QAction::triggered, this, [this] { renameSelected(); });
     connect(m_deleteAction, &QAction::triggered, this, [this] { deleteSelected(); });
+    // F2 and Delete work in the list itself and are shown in the pop-up.
+    m_renameAction->setShortcut(QKeySequence(Qt::Key_F2));
+    m_deleteAction->setShortcut(QKeySequence::Delete);
+    for (QAction* action : { m_renameAction, m_deleteAction }) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        m_tree->addAction(action);
+    }
     connect(m_moveUpAction, &QAction::triggered, this, [this] { moveUp(); });
     connect(m_moveDownAction, &QAction::triggered, this, [this] { moveDown(); });
 }
@@ -141,6 +200,17 @@ void GraphList::selectRow(int row)
     selectItem(m_tree->topLevelItem(row));
 }
 
+void GraphList::selectSlot(int slot)
+{
+    QTreeWidgetItem* found = nullptr;
+    for (int row = 0; row < m_tree->topLevelItemCount() && slot > 0; ++row) {
+        QTreeWidgetItem* item = m_tree->topLevelItem(row);
+        if (item->data(0, Qt::UserRole).toInt() == slot)
+            found = item;
+    }
+    selectItem(found);
+}
+
 void GraphList::selectItem(QTreeWidgetItem* item)
 {
     m_tree->clearSelection();
@@ -157,6 +227,7 @@ int GraphList::itemCount() const
 
 void GraphList::openSelected()
 {
+    static_cast<GraphTree*>(m_tree)->cancelPendingRename();
     if (const int slot = selectedSlot(); slot > 0 && openEntry)
         openEntry(slot);
 }
@@ -167,9 +238,12 @@ void GraphList::toggleVisible()
     if (slot == 0)
         return;
     // Triggering the checkable item has already inverted its mark.
-    m_document.entry(slot - 1).visible = m_visibleAction->isChecked() ? -1 : 0;
-    if (redraw)
-        redraw();
+    const bool visible = m_visibleAction->isChecked();
+    change(QStringLiteral("表示の切り替え"), [&] {
+        m_document.entry(slot - 1).visible = visible ? -1 : 0;
+        if (redraw)
+            redraw();
+    });
 }
 
 void GraphList::deleteSelected()
@@ -177,10 +251,12 @@ void GraphList::deleteSelected()
     const int slot = selectedSlot();
     if (slot == 0)
         return;
-    m_document.markDeleted(slot - 1);
-    rebuild();
-    if (redraw)
-        redraw();
+    change(selectedNoun() + QStringLiteral("の削除"), [&] {
+        m_document.markDeleted(slot - 1);
+        rebuild();
+        if (redraw)
+            redraw();
+    });
 }
 
 void GraphList::moveUp()
@@ -188,10 +264,12 @@ void GraphList::moveUp()
     const int slot = selectedSlot();
     if (slot <= 1)
         return;
-    m_document.exchangeEntries(slot - 1, slot - 2);
-    rebuild();
-    if (redraw)
-        redraw();
+    change(selectedNoun() + QStringLiteral("の移動"), [&] {
+        m_document.exchangeEntries(slot - 1, slot - 2);
+        rebuild();
+        if (redraw)
+            redraw();
+    });
 }
 
 void GraphList::moveDown()
@@ -201,17 +279,46 @@ void GraphList::moveDown()
     const int slot = selectedSlot();
     if (slot == 0 || slot >= itemCount())
         return;
-    m_document.exchangeEntries(slot - 1, slot);
-    rebuild();
-    if (redraw)
-        redraw();
+    change(selectedNoun() + QStringLiteral("の移動"), [&] {
+        m_document.exchangeEntries(slot - 1, slot);
+        rebuild();
+        if (redraw)
+            redraw();
+    });
+}
+
+void GraphList::renameSelected()
+{
+    if (QTreeWidgetItem* item = m_tree->currentItem(); item && item->isSelected())
+        m_tree->editItem(item);
 }
 
 void GraphList::itemRenamed(QTreeWidgetItem* item)
 {
     const int slot = item->data(0, Qt::UserRole).toInt();
-    if (slot > 0)
-        m_document.entry(slot - 1).name = item->text(0).toStdString();
+    if (slot <= 0)
+        return;
+    const std::string name = item->text(0).toStdString();
+    change(QStringLiteral("名前の変更"), [&] { m_document.entry(slot - 1).name = name; });
+}
+
+void GraphList::change(const QString& what, const std::function<void()>& change)
+{
+    if (changeDocument)
+        changeDocument(what, change);
+    else
+        change();
+}
+
+QString GraphList::selectedNoun() const
+{
+    const int slot = selectedSlot();
+    const std::int32_t kind = slot > 0 ? m_document.entry(slot - 1).kind : 0;
+    if (kind == static_cast<std::int32_t>(GraphKind::Position))
+        return QStringLiteral("位置情報");
+    if (kind == static_cast<std::int32_t>(GraphKind::Constants))
+        return QStringLiteral("定数情報");
+    return QStringLiteral("グラフ");
 }
 
 void GraphList::prepareContextMenu()

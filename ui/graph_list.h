@@ -27,6 +27,8 @@ public:
     int selectedSlot() const;
     // Selects the item at a list position (from 0); for tests and keyboard use.
     void selectRow(int row);
+    // Selects the item of a slot (from 1); none when 0 or when the slot is not listed.
+    void selectSlot(int slot);
     int itemCount() const;
 
     void openSelected(); // runs openEntry on the selected slot
@@ -34,17 +36,21 @@ public:
     void deleteSelected();
     void moveUp();
     void moveDown();
+    void renameSelected(); // opens the name's editor on the selected item
     void prepareContextMenu();
 
     // Set by the main window: what a double click does with a slot (from 1), and the redraw.
     std::function<void(int slot)> openEntry;
     std::function<void()> redraw;
+    // Set by the main window: runs a change of the document as one undo step named what.
+    std::function<void(const QString& what, const std::function<void()>& change)> changeDocument;
 
     QTreeWidget* m_tree = nullptr;
     QLabel* m_placeholder = nullptr;
     QMenu* m_contextMenu = nullptr;
     QAction* m_openAction = nullptr;
     QAction* m_visibleAction = nullptr;
+    QAction* m_renameAction = nullptr;
     QAction* m_deleteAction = nullptr;
     QAction* m_moveUpAction = nullptr;
     QAction* m_moveDownAction = nullptr;
@@ -56,6 +62,9 @@ private:
     void buildPopup();
     void selectItem(QTreeWidgetItem* item); // null: no selection
     void itemRenamed(QTreeWidgetItem* item);
+    void change(const QString& what, const std::function<void()>& change);
+    // The selected entry's kind in a step's name: "グラフ", "位置情報" or "定数情報".
+    QString selectedNoun() const;
     Document& m_document;
 };
 

@@ -7,7 +7,8 @@ list(APPEND VELQUOR_UI_SOURCES
     graph_dialog.h graph_dialog.cpp
     graph_list.h graph_list.cpp
     main_window.h main_window.cpp main_window_files.cpp main_window_layout.cpp
-    main_window_navigation.cpp
+    main_window_navigation.cpp main_window_history.cpp
+    undo_commands.h undo_commands.cpp
     pictures.h pictures.cpp
     qt_dialog_service.h qt_dialog_service.cpp
     splitter_bar.h splitter_bar.cpp

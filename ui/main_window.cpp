@@ -10,6 +10,7 @@
 #include "platform/dialog_service.h"
 #include "platform/plot_widget.h"
 #include "settings_panel.h"
+#include "undo_commands.h"
 #include "velquor_application.h"
 
 #include <QApplication>
@@ -39,11 +40,13 @@ MainWindow::MainWindow(DialogService& dialogs, const QStringList& arguments, QWi
     m_plotView.suppressRedraw = 1;
     m_plotView.decimalPoint = localeDecimalPoint();
     m_keys = new KeyState(this);
+    buildHistory();
     buildPanels();
     installHooks();
     initialiseView();
     m_graphDialog = new GraphDialog(m_document, m_dialogs, this);
     installOutputCommands(*this, m_dialogs);
+    resetHistory(); // the document of the command line, or the empty one, is unchanged
 }
 
 MainWindow::~MainWindow()
@@ -79,6 +82,9 @@ void MainWindow::installHooks()
     DocumentHooks documentHooks;
     documentHooks.settingChanged = [this](Setting setting) { settingChanged(setting); };
     documentHooks.askDegreeAutoSettings = [this] {
+        // "はい(&Y)" moves the zoom: the step that ticked the box keeps the view before it.
+        if (!m_viewBeforeQuestion)
+            m_viewBeforeQuestion = ViewState::of(m_document);
         return m_dialogs.askYesNo(QStringLiteral("確認"),
             QStringLiteral("縦横比・目盛などの設定も最適に自動設定しますか？"));
     };
@@ -98,7 +104,10 @@ void MainWindow::settingChanged(Setting setting)
     // restore setting the text does the same.
     m_constantsPanel->syncFromDocument(setting);
     m_settingsPanel->syncFromDocument(setting);
-    if (setting == Setting::ValA || setting == Setting::ValB)
+    if (m_changeDepth == 0)
+        settingChangedOutsideCommand(setting);
+    // An undo redraws once after putting every setting back.
+    if ((setting == Setting::ValA || setting == Setting::ValB) && !m_restoringStep)
         RedrawPlot();
     if (setting == Setting::OtherFunction && m_functionCallsAction)
         m_functionCallsAction->setChecked(m_document.settings().otherFunction);
@@ -156,10 +165,12 @@ void MainWindow::guarded(const std::function<void()>& command)
 
 void MainWindow::addGraph()
 {
-    if (!m_graphDialog->addGraph())
-        return;
-    m_graphList->rebuild();
-    RedrawPlot();
+    documentCommand(QStringLiteral("グラフの追加"), [this] {
+        if (!m_graphDialog->addGraph())
+            return;
+        m_graphList->rebuild();
+        RedrawPlot();
+    });
 }
 
 void MainWindow::openEntry(int slot)
@@ -170,10 +181,12 @@ void MainWindow::openEntry(int slot)
         restoreStoredItem(slot - 1);
         return;
     }
-    if (!m_graphDialog->editGraph(slot - 1))
-        return;
-    m_graphList->rebuild();
-    RedrawPlot();
+    documentCommand(QStringLiteral("グラフの設定の変更"), [this, slot] {
+        if (!m_graphDialog->editGraph(slot - 1))
+            return;
+        m_graphList->rebuild();
+        RedrawPlot();
+    });
 }
 
 void MainWindow::startAnimation()
@@ -189,12 +202,16 @@ void MainWindow::toggleTraceMode()
 
 void MainWindow::switchToDegrees()
 {
-    m_document.setFlag(Setting::CheckDegree, true);
+    // With the settings the degree question changed, one step.
+    documentCommand(
+        QStringLiteral("度表示に設定"), [this] { m_document.setFlag(Setting::CheckDegree, true); });
 }
 
 void MainWindow::toggleFunctionCalls()
 {
-    m_document.setFlag(Setting::OtherFunction, !m_document.settings().otherFunction);
+    documentCommand(QStringLiteral("関数呼び出し機能の切り替え"), [this] {
+        m_document.setFlag(Setting::OtherFunction, !m_document.settings().otherFunction);
+    });
     m_functionCallsAction->setChecked(m_document.settings().otherFunction);
 }
 

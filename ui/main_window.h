@@ -5,10 +5,14 @@
 #include "platform/key_state.h"
 #include "platform/qimage_surface.h"
 #include "render/plot_view.h"
+#include "ui/undo_commands.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
+#include <memory>
+#include <optional>
 
 class QAction;
 class QFrame;
@@ -16,6 +20,7 @@ class QLabel;
 class QMenu;
 class QSlider;
 class QToolButton;
+class QUndoStack;
 
 namespace velquor {
 
@@ -50,6 +55,8 @@ public:
     GraphDialog& graphDialog() { return *m_graphDialog; }
     HelpViewer& help() { return m_help; }
     CurveTools& curveTools() { return *m_curveTools; } // the tracer, analysis, value table
+    ConstantsPanel& constantsPanel() { return *m_constantsPanel; }
+    SettingsPanel& settingsPanel() { return *m_settingsPanel; }
     void RedrawPlot() { m_plotView.RedrawPlot(); }
 
     // The start of a document's view: the table emptied and the origin centred; the first
@@ -79,6 +86,22 @@ public:
     void showHelp();
     void showAbout();
     void quit();
+    void undo();
+    void redo();
+
+    // The document's history. Every change the user makes to the entries or the settings is
+    // one step of the undo stack; a load, New and a save set its clean point.
+    // True when the document differs from what was last loaded or saved.
+    bool hasUnsavedChanges() const;
+    // The question before the document is replaced or the window closes: when there are
+    // unsaved changes, "変更を保存しますか？" with "はい(&Y)" (save; through Save As without a
+    // file name), "いいえ(&N)" and "キャンセル". True when the caller may go on: nothing to save,
+    // "いいえ(&N)", or a save that succeeded.
+    bool confirmDiscardChanges();
+    QUndoStack* undoStack() const { return m_undoStack; }
+    // The document as it is now is where the history starts (as after a load or New): the
+    // stack is emptied and this is its clean state.
+    void resetHistory();
     void splitterDragEnded();
     void zoomSliderMoved();
     void tick() { m_plotView.tick(); } // every 10 ms
@@ -111,6 +134,8 @@ public:
     QAction* m_printAction = nullptr;
     QAction* m_pageSetupAction = nullptr;
     QAction* m_copyAction = nullptr;
+    QAction* m_undoAction = nullptr; // "元に戻す(&U)"
+    QAction* m_redoAction = nullptr; // "やり直し(&R)"
     QAction* m_saveImageAction = nullptr;
     QAction* m_viewMenuAction = nullptr; // the menu "表示"
     QAction* m_helpMenuAction = nullptr; // the menu "ﾍﾙﾌﾟ(&H)"
@@ -118,7 +143,13 @@ public:
     QMenu* m_displayModesMenu = nullptr;
     QList<QToolButton*> m_toolButtons;
 
+signals:
+    // After every change of the undo stack's position: a command, an undo or a redo, and the
+    // start of a new history (New, a load).
+    void documentModified();
+
 protected:
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -133,6 +164,20 @@ private:
     void installHooks();
     PlotHooks plotHooks();
     void restoreStoredItem(int slot);
+    void buildHistory();
+    // Runs a command that changes the document and records what it changed as one undo step
+    // named what (nothing when it changed nothing, also after an error).
+    void documentCommand(const QString& what, const std::function<void()>& change);
+    // Records the difference between the document and the last step as a step named what,
+    // with the view when the degree question changed it.
+    void recordChanges(const QString& what, int selectedBefore, std::int32_t countBefore);
+    // Changes made outside any command (the live controls of the settings panel) become a step.
+    void flushPendingChanges();
+    void settingChangedOutsideCommand(Setting setting);
+    void pushStep(const QString& what, StepSide before, StepSide after, MergeKind merge);
+    void restoreStep(const StepSide& side);
+    bool saveAnswered(); // "はい(&Y)" to the question: true when the document was saved
+
     void readCommandLine();
     void settingChanged(Setting setting);
     void updateCoordinates(int x, int y);
@@ -156,6 +201,12 @@ private:
     SettingsPanel* m_settingsPanel = nullptr;
     CurveTools* m_curveTools = nullptr;
     bool m_startMaximized = false;
+    QUndoStack* m_undoStack = nullptr;
+    std::shared_ptr<const DocumentState> m_lastStep; // the document as the history knows it
+    std::optional<ViewState> m_viewBeforeQuestion; // set when the degree question may move it
+    int m_changeDepth = 0; // > 0 while a command or a restore changes the document
+    bool m_restoringStep = false;
+    QPointer<QWidget> m_focusBeforeSettings; // the focus to give back when the panel closes
 };
 
 } // namespace velquor

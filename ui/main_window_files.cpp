@@ -7,8 +7,11 @@
 #include "main_window.h"
 #include "platform/dialog_service.h"
 #include "platform/file_filter.h"
+#include "undo_commands.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
+#include <QUndoStack>
 
 namespace velquor {
 
@@ -20,6 +23,13 @@ namespace {
 
 void MainWindow::newDocument()
 {
+    if (!confirmDiscardChanges())
+        return;
+    ++m_changeDepth;
+    const auto newHistory = qScopeGuard([this] {
+        --m_changeDepth;
+        resetHistory();
+    });
     m_constantsPanel->resetCounterA();
     m_document.resetForNew(m_surface.width(), m_surface.height());
     m_plotView.forgetSamples();
@@ -29,6 +39,8 @@ void MainWindow::newDocument()
 
 void MainWindow::openDocument()
 {
+    if (!confirmDiscardChanges())
+        return;
     const auto path = m_dialogs.openFileName(qtFileFilter(DocumentFilter), DocumentSuffix,
         QString::fromStdString(m_document.fileName()));
     if (path)
@@ -37,6 +49,19 @@ void MainWindow::openDocument()
 
 void MainWindow::loadDocument(const QString& path)
 {
+    // A load refused before it changed anything (a missing file, a file that is no document)
+    // keeps the history; any other ends it, and the loaded document is the clean state.
+    const std::shared_ptr<const DocumentState> before = DocumentState::of(m_document);
+    const std::string nameBefore = m_document.fileName();
+    const ViewState viewBefore = ViewState::of(m_document);
+    bool loaded = false;
+    ++m_changeDepth;
+    const auto newHistory = qScopeGuard([&] {
+        --m_changeDepth;
+        if (loaded || *DocumentState::of(m_document) != *before
+            || m_document.fileName() != nameBefore || ViewState::of(m_document) != viewBefore)
+            resetHistory();
+    });
     const GdtLoadResult result = loadGdt(m_document, path.toStdString());
     m_plotView.forgetSamples();
     // The list follows the table even when the redraw fails on a setting of the file, so it
@@ -48,6 +73,7 @@ void MainWindow::loadDocument(const QString& path)
         throw;
     }
     m_graphList->rebuild();
+    loaded = true;
     if (!result.warning.empty())
         m_dialogs.showError(errorBoxText(QString::fromStdString(result.warning)));
 }
@@ -58,7 +84,9 @@ void MainWindow::saveDocument()
         saveDocumentAs();
         return;
     }
+    flushPendingChanges();
     saveGdt(m_document, m_document.fileName());
+    m_undoStack->setClean();
 }
 
 void MainWindow::saveDocumentAs()

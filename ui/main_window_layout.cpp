@@ -15,6 +15,8 @@
 #include <QMenuBar>
 #include <QSlider>
 #include <QToolButton>
+#include <QUndoStack>
+#include <tuple>
 
 namespace velquor {
 
@@ -212,6 +214,9 @@ QWidget* MainWindow::buildMiddle(QWidget* central)
     m_graphList = new GraphList(m_document, m_leftPanel);
     m_graphList->openEntry = [this](int slot) { guarded([this, slot] { openEntry(slot); }); };
     m_graphList->redraw = [this] { RedrawPlot(); };
+    m_graphList->changeDocument = [this](const QString& what, const std::function<void()>& change) {
+        documentCommand(what, change);
+    };
     left->addWidget(m_graphList, 1);
     row->addWidget(m_leftPanel);
 
@@ -255,18 +260,60 @@ void MainWindow::buildMenus()
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("menuBar"));
 
+    // Qt's standard keys where it has them; the fallback where the desktop defines none.
+    auto keys = [](QAction* action, QKeySequence::StandardKey standard, QKeySequence fallback) {
+        QList<QKeySequence> sequences = QKeySequence::keyBindings(standard);
+        if (sequences.isEmpty())
+            sequences = { fallback };
+        action->setShortcuts(sequences);
+        return action;
+    };
+
     QMenu* file = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-    item(file, "新規作成(&N)", &MainWindow::newDocument);
-    item(file, "開く(&O)...", &MainWindow::openDocument);
-    item(file, "上書き保存(&S)", &MainWindow::saveDocument);
-    item(file, "名前をつけて保存(&A)...", &MainWindow::saveDocumentAs);
+    keys(item(file, "新規作成(&N)", &MainWindow::newDocument), QKeySequence::New,
+        QKeySequence(Qt::CTRL | Qt::Key_N));
+    keys(item(file, "開く(&O)...", &MainWindow::openDocument), QKeySequence::Open,
+        QKeySequence(Qt::CTRL | Qt::Key_O));
+    keys(item(file, "上書き保存(&S)", &MainWindow::saveDocument), QKeySequence::Save,
+        QKeySequence(Qt::CTRL | Qt::Key_S));
+    keys(item(file, "名前をつけて保存(&A)...", &MainWindow::saveDocumentAs), QKeySequence::SaveAs,
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     file->addSeparator();
-    m_printAction = item(file, "印刷(&P)...", nullptr);
+    m_printAction = keys(item(file, "印刷(&P)...", nullptr), QKeySequence::Print,
+        QKeySequence(Qt::CTRL | Qt::Key_P));
     m_pageSetupAction = item(file, "ﾍﾟｰｼﾞ設定(&R)...", nullptr);
     file->addSeparator();
-    item(file, "終了(&X)", &MainWindow::quit);
+    keys(item(file, "終了(&X)", &MainWindow::quit), QKeySequence::Quit,
+        QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
+    edit->setObjectName(QStringLiteral("editMenu"));
+    m_undoAction = keys(item(edit, "元に戻す(&U)", &MainWindow::undo), QKeySequence::Undo,
+        QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_undoAction->setObjectName(QStringLiteral("undoAction"));
+    m_redoAction = item(edit, "やり直し(&R)", &MainWindow::redo);
+    m_redoAction->setObjectName(QStringLiteral("redoAction"));
+    m_redoAction->setShortcuts(
+        { QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z) });
+    // What each would do shows as its tip, in the menu too: "元に戻す: グラフの削除".
+    edit->setToolTipsVisible(true);
+    const auto describe = [](QAction* action, const QString& prefix, const QString& step) {
+        const QString tip = step.isEmpty() ? QString() : prefix + QStringLiteral(": ") + step;
+        action->setStatusTip(tip);
+        action->setToolTip(tip.isEmpty() ? prefix : tip);
+    };
+    for (const auto& [action, prefix, canChanged, textChanged] :
+        { std::tuple { m_undoAction, QStringLiteral("元に戻す"), &QUndoStack::canUndoChanged,
+              &QUndoStack::undoTextChanged },
+            std::tuple { m_redoAction, QStringLiteral("やり直し"), &QUndoStack::canRedoChanged,
+                &QUndoStack::redoTextChanged } }) {
+        action->setEnabled(false);
+        describe(action, prefix, QString());
+        connect(m_undoStack, canChanged, action, &QAction::setEnabled);
+        connect(m_undoStack, textChanged, action,
+            [action, prefix, describe](const QString& step) { describe(action, prefix, step); });
+    }
+    edit->addSeparator();
     m_copyAction = item(edit, "ｺﾋﾟｰ(&C)", nullptr);
     m_copyAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
     edit->addSeparator();
@@ -284,6 +331,9 @@ void MainWindow::buildMenus()
     QMenu* graph = bar->addMenu(QStringLiteral("グラフ(&G)"));
     item(graph, "追加(&A)", &MainWindow::addGraph);
     QAction* remove = graph->addAction(QStringLiteral("削除&D)"));
+    // Shown here, taken by the graph list only (elsewhere Delete belongs to the text boxes).
+    remove->setShortcut(QKeySequence::Delete);
+    remove->setShortcutContext(Qt::WidgetShortcut);
     connect(remove, &QAction::triggered, this,
         [this] { guarded([this] { m_graphList->deleteSelected(); }); });
     graph->addSeparator();
@@ -320,7 +370,8 @@ void MainWindow::buildMenus()
 
     QMenu* help = bar->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     help->setObjectName(QStringLiteral("helpMenu"));
-    item(help, "目次(&C)", &MainWindow::showHelp);
+    keys(item(help, "目次(&C)", &MainWindow::showHelp), QKeySequence::HelpContents,
+        QKeySequence(Qt::Key_F1));
     help->addSeparator();
     item(help, "ﾊﾞｰｼﾞｮﾝ情報(&A)...", &MainWindow::showAbout);
     m_viewMenuAction = show->menuAction();

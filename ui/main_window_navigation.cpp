@@ -15,7 +15,9 @@
 #include <QDropEvent>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QSlider>
 #include <QWheelEvent>
 #include <algorithm>
@@ -168,40 +170,67 @@ void MainWindow::toggleStatusBar()
 void MainWindow::toggleSettingsPanel()
 {
     if (!m_plot->isHidden()) {
+        // What the panel changes from here on is one step, apart from what came before.
+        flushPendingChanges();
+        m_focusBeforeSettings = focusWidget();
         m_settingsPanel->show();
         m_plot->hide();
         return;
     }
-    m_settingsPanel->hide();
+    // The focus goes back before the panel hides; otherwise Qt passes it on to the next box
+    // in the tab order (the value of a, its text selected), where the next key replaces it.
     m_plot->show();
+    QWidget* focus = m_focusBeforeSettings;
+    if (!focus || !focus->isVisible() || !focus->isEnabled()
+        || m_settingsPanel->isAncestorOf(focus))
+        focus = m_plot;
+    focus->setFocus(Qt::OtherFocusReason);
+    m_settingsPanel->hide();
+    if (auto* edit = qobject_cast<QLineEdit*>(focusWidget()))
+        edit->deselect();
     relayout();
-    m_settingsPanel->apply();
+    const int selected = m_graphList->selectedSlot();
+    {
+        // All the panel changed, with the repairs of apply, is one step, also after an error.
+        ++m_changeDepth;
+        const auto record = qScopeGuard([&] {
+            --m_changeDepth;
+            recordChanges(QStringLiteral("設定の変更"), selected, m_document.graphCount());
+        });
+        m_settingsPanel->apply();
+    }
     RedrawPlot();
 }
 
 void MainWindow::addStoredPosition()
 {
-    if (!storePosition(m_document, m_plotView, m_dialogs))
-        return;
-    m_graphList->rebuild();
-    RedrawPlot();
+    documentCommand(QStringLiteral("位置情報の追加"), [this] {
+        if (!storePosition(m_document, m_plotView, m_dialogs))
+            return;
+        m_graphList->rebuild();
+        RedrawPlot();
+    });
 }
 
 void MainWindow::addStoredConstants()
 {
-    if (!storeConstants(m_document, m_dialogs))
-        return;
-    m_graphList->rebuild();
-    RedrawPlot();
+    documentCommand(QStringLiteral("定数a,b情報の追加"), [this] {
+        if (!storeConstants(m_document, m_dialogs))
+            return;
+        m_graphList->rebuild();
+        RedrawPlot();
+    });
 }
 
 void MainWindow::restoreStoredItem(int slot)
 {
     const GraphEntry entry = m_document.entry(slot);
+    // Moving to a stored position changes the view only: no step.
     if (entry.kind == static_cast<std::int32_t>(GraphKind::Position))
         restorePosition(m_document, m_plotView, entry, m_animatedRestoreAction->isChecked());
     else
-        restoreConstants(m_document, m_plotView, entry);
+        documentCommand(
+            QStringLiteral("定数の復元"), [&] { restoreConstants(m_document, m_plotView, entry); });
 }
 
 void MainWindow::showHelp()
@@ -230,7 +259,17 @@ void MainWindow::dropEvent(QDropEvent* event)
         return;
     event->acceptProposedAction();
     const QString path = urls.constFirst().toLocalFile();
-    guarded([&] { loadDocument(path); });
+    // The question is asked once the drop has finished, so the dragging program is not kept
+    // waiting on a modal box.
+    QMetaObject::invokeMethod(
+        this,
+        [this, path] {
+            guarded([&] {
+                if (confirmDiscardChanges())
+                    loadDocument(path);
+            });
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace velquor

@@ -43,6 +43,7 @@ namespace {
             parts.statusBarSpacer = window.m_statusBarSpacer;
             parts.statusBar = window.m_statusBar;
             parts.menuRule = window.m_menuRule;
+            parts.plot = window.m_plot;
             m_fullScreen = new FullScreen(parts, m_display, plotControlOf(window.plotView()), this);
             m_fullScreen->setErrorHandler([this](const std::string& message) {
                 m_dialogs.showError(errorBoxText(QString::fromStdString(message)));

@@ -29,6 +29,23 @@ bool QtDialogService::askYesNo(const QString& caption, const QString& text)
     return box.clickedButton() == yes;
 }
 
+DialogService::YesNoCancel QtDialogService::askYesNoCancel(
+    const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, m_parent);
+    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes)
+        return YesNoCancel::Yes;
+    if (box.clickedButton() == no)
+        return YesNoCancel::No;
+    return YesNoCancel::Cancel;
+}
+
 std::optional<QString> QtDialogService::inputText(
     const QString& caption, const QString& prompt, const QString& initialText)
 {

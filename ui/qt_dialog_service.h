@@ -19,6 +19,7 @@ public:
 
     void showError(const QString& text) override;
     bool askYesNo(const QString& caption, const QString& text) override;
+    YesNoCancel askYesNoCancel(const QString& caption, const QString& text) override;
     std::optional<QString> inputText(
         const QString& caption, const QString& prompt, const QString& initialText) override;
     std::optional<QString> openFileName(

@@ -111,6 +111,37 @@ namespace {
         EXPECT_EQ(document.settings().valB, "");
     }
 
+    TEST(GdtLoader, BytesWithoutKeyOrEndAreNoDocumentAndChangeNothing)
+    {
+        const struct
+        {
+            std::string bytes;
+            bool isDocument;
+        } cases[] = {
+            { "", false },
+            { joinLines({ "Shopping list", "milk", "[eggs]" }), false },
+            { joinLines({ "[a]", "1", "[end]" }), false }, // keys are compared exactly
+            { joinLines({ " [A]", "1", "[END] " }), false },
+            { joinLines({ "notes", "[END]" }), true },
+            { joinLines({ "notes", "[CY]", "5" }), true },
+            { "[Count]\n0", true },
+        };
+        for (const auto& [bytes, isDocument] : cases) {
+            Document document;
+            document.setFileName("old");
+            document.appendEntry();
+            document.setText(Setting::AInterval, "7");
+            const std::string error = errorOf([&] { loadGdtBytes(document, bytes, "p.txt"); });
+            EXPECT_EQ(error, isDocument ? "" : "ﾌｧｲﾙ p.txt はグラフのファイルではありません")
+                << bytes;
+            if (isDocument)
+                continue;
+            EXPECT_EQ(document.fileName(), "old");
+            EXPECT_EQ(document.graphCount(), 1);
+            EXPECT_EQ(document.settings().aInterval, "7");
+        }
+    }
+
     TEST(GdtLoader, IntegerFailureKeepsWhatWasReadSoFar)
     {
         Document document;

@@ -4,6 +4,7 @@
 #include "ui/graph_list.h"
 #include "ui/main_window.h"
 #include "ui/splitter_bar.h"
+#include "main_window_harness.h"
 #include "ui_test_support.h"
 
 #include <QLabel>
@@ -16,31 +17,6 @@
 using namespace velquor;
 using namespace velquor::testing;
 
-namespace {
-
-struct Harness
-{
-    ScriptedDialogService dialogs;
-    std::unique_ptr<MainWindow> window;
-
-    explicit Harness(const QStringList& arguments = {}, bool show = true)
-        : window(std::make_unique<MainWindow>(dialogs, arguments))
-    {
-        // Ticks are driven by the tests, one tick at a time.
-        window->m_tickTimer->stop();
-        if (show) {
-            window->show();
-            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        }
-    }
-    void ticks(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            window->tick();
-    }
-};
-
-} // namespace
 
 class MainWindowTest : public QObject
 {

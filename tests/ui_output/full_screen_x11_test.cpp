@@ -2,9 +2,11 @@
 #include "platform/plot_widget.h"
 #include "platform/scripted_dialog_service.h"
 #include "platform/window_manager.h"
+#include "ui/constants_panel.h"
 #include "ui/main_window.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
@@ -99,6 +101,23 @@ private slots:
         QTRY_COMPARE(window.geometry(), screen);
         window.m_fullScreenAction->trigger();
         QTRY_COMPARE(window.geometry(), before);
+        QVERIFY(dialogs.errors().isEmpty());
+    }
+
+    // The window shown again with new flags takes the keyboard at once: the navigation keys
+    // must not wait for a click into the plot, also when a text box had the focus.
+    void enteringFullScreenGivesThePlotTheKeyboard()
+    {
+        ScriptedDialogService dialogs;
+        MainWindow window(dialogs, {});
+        window.showAtStartup();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.constantsPanel().m_aEdit->setFocus();
+        window.m_fullScreenAction->trigger();
+        QTRY_COMPARE(window.geometry(), window.screen()->geometry());
+        QTRY_COMPARE(QGuiApplication::focusWindow(), window.windowHandle());
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window.m_plot));
+        window.m_fullScreenAction->trigger();
         QVERIFY(dialogs.errors().isEmpty());
     }
 
