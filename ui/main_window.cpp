@@ -39,7 +39,9 @@ MainWindow::MainWindow(DialogService& dialogs, const QStringList& arguments, QWi
     m_plotView.suppressRedraw = 1;
     m_plotView.decimalPoint = localeDecimalPoint();
     m_keys = new KeyState(this);
+    setUpSession();
     buildPanels();
+    connectDocumentChanges();
     installHooks();
     initialiseView();
     m_graphDialog = new GraphDialog(m_document, m_dialogs, this);
@@ -98,6 +100,7 @@ void MainWindow::settingChanged(Setting setting)
     // restore setting the text does the same.
     m_constantsPanel->syncFromDocument(setting);
     m_settingsPanel->syncFromDocument(setting);
+    noteDocumentChange();
     if (setting == Setting::ValA || setting == Setting::ValB)
         RedrawPlot();
     if (setting == Setting::OtherFunction && m_functionCallsAction)
@@ -158,6 +161,7 @@ void MainWindow::addGraph()
 {
     if (!m_graphDialog->addGraph())
         return;
+    noteDocumentChange();
     m_graphList->rebuild();
     RedrawPlot();
 }
@@ -172,6 +176,7 @@ void MainWindow::openEntry(int slot)
     }
     if (!m_graphDialog->editGraph(slot - 1))
         return;
+    noteDocumentChange();
     m_graphList->rebuild();
     RedrawPlot();
 }

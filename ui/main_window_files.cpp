@@ -7,6 +7,7 @@
 #include "main_window.h"
 #include "platform/dialog_service.h"
 #include "platform/file_filter.h"
+#include "recovery_controller.h"
 
 #include <QFileInfo>
 
@@ -25,6 +26,7 @@ void MainWindow::newDocument()
     m_plotView.forgetSamples();
     initialiseView();
     RedrawPlot();
+    m_recovery->documentSavedOrReplaced();
 }
 
 void MainWindow::openDocument()
@@ -48,6 +50,7 @@ void MainWindow::loadDocument(const QString& path)
         throw;
     }
     m_graphList->rebuild();
+    fileOpenedOrSaved(path);
     if (!result.warning.empty())
         m_dialogs.showError(errorBoxText(QString::fromStdString(result.warning)));
 }
@@ -59,6 +62,7 @@ void MainWindow::saveDocument()
         return;
     }
     saveGdt(m_document, m_document.fileName());
+    fileOpenedOrSaved(QString::fromStdString(m_document.fileName()));
 }
 
 void MainWindow::saveDocumentAs()

@@ -5,6 +5,7 @@
 #include "main_window.h"
 #include "pictures.h"
 #include "platform/plot_widget.h"
+#include "recent_files.h"
 #include "settings_panel.h"
 #include "splitter_bar.h"
 #include "velquor_application.h"
@@ -263,6 +264,8 @@ void MainWindow::buildMenus()
     file->addSeparator();
     m_printAction = item(file, "印刷(&P)...", nullptr);
     m_pageSetupAction = item(file, "ﾍﾟｰｼﾞ設定(&R)...", nullptr);
+    file->addSeparator();
+    file->addMenu(m_recentFiles->menu(this));
     file->addSeparator();
     item(file, "終了(&X)", &MainWindow::quit);
 

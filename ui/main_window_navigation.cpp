@@ -183,6 +183,7 @@ void MainWindow::addStoredPosition()
 {
     if (!storePosition(m_document, m_plotView, m_dialogs))
         return;
+    noteDocumentChange();
     m_graphList->rebuild();
     RedrawPlot();
 }
@@ -191,6 +192,7 @@ void MainWindow::addStoredConstants()
 {
     if (!storeConstants(m_document, m_dialogs))
         return;
+    noteDocumentChange();
     m_graphList->rebuild();
     RedrawPlot();
 }
