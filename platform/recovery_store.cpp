@@ -216,11 +216,27 @@ void RecoveryStore::perform(const Job& job) const
     }
 }
 
+void RecoveryStore::removeLeftovers() const
+{
+    // A lock (and a name) without a copy: an instance that was killed before its first change,
+    // or after its copy went. Taking the lock proves its holder is gone; dropping it removes it.
+    const QStringList locks
+        = QDir(m_folder).entryList({ QStringLiteral("*") + LockSuffix }, QDir::Files);
+    for (const QString& lockName : locks) {
+        const QString stem = m_folder + QLatin1Char('/') + lockName.chopped(LockSuffix.size());
+        if (stem.endsWith(QLatin1Char('/') + m_id) || QFileInfo::exists(stem + DocumentSuffix))
+            continue;
+        if (takeLock(stem + LockSuffix))
+            QFile::remove(stem + NameSuffix);
+    }
+}
+
 std::vector<std::unique_ptr<StaleRecovery>> RecoveryStore::claimStale() const
 {
     std::vector<std::unique_ptr<StaleRecovery>> claimed;
     if (!m_lock)
         return claimed;
+    removeLeftovers();
     const QFileInfoList copies = QDir(m_folder).entryInfoList(
         { QStringLiteral("*") + DocumentSuffix }, QDir::Files, QDir::Time);
     for (const QFileInfo& copy : copies) {

@@ -90,6 +90,7 @@ private:
     void queue(Job job);
     void runWriter();
     void perform(const Job& job) const;
+    void removeLeftovers() const;
 
     QString m_folder;
     QString m_id;

@@ -53,7 +53,11 @@ void RecentFiles::remove(const QString& path)
 
 void RecentFiles::store(const QStringList& paths)
 {
-    m_settings->setValue(ListKey, paths);
+    // An empty list would be written as "@Invalid()": the key goes instead.
+    if (paths.isEmpty())
+        m_settings->remove(ListKey);
+    else
+        m_settings->setValue(ListKey, paths);
     m_settings->sync(); // at once, so that an instance started next sees it
     refillMenu();
 }

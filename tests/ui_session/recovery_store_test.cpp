@@ -20,6 +20,7 @@ private slots:
     void runningInstancesNeverClaimEachOther();
     void copyWithoutLiveHolderIsClaimedByOneAtATime();
     void failedWriteIsQuietAndNextWriteWorks();
+    void locksOfDeadInstancesWithoutCopyAreRemoved();
     void folderThatCannotBeMadeDisablesStore();
     void unreadableCopyIsRenamedAsideNotDeleted();
 
@@ -151,6 +152,20 @@ void RecoveryStoreTest::failedWriteIsQuietAndNextWriteWorks()
     store.write("kept", {});
     store.waitUntilIdle();
     QCOMPARE(readFile(store.documentPath()), QByteArray("kept"));
+}
+
+void RecoveryStoreTest::locksOfDeadInstancesWithoutCopyAreRemoved()
+{
+    QDir().mkpath(folder());
+    // The lock of a process that is gone (a process id no system hands out) and its name.
+    writeFile(folder() + QStringLiteral("/20200101-000000-3.lock"), "2147483646\nvelquor\n\n");
+    writeFile(folder() + QStringLiteral("/20200101-000000-3.name"), "/a.gdt");
+    RecoveryStore running(folder());
+    RecoveryStore starting(folder());
+    QVERIFY(starting.claimStale().empty());
+    // What is left: the two running instances' locks.
+    QCOMPARE(QDir(folder()).entryList(QDir::Files).size(), 2);
+    QVERIFY(!QFile::exists(folder() + QStringLiteral("/20200101-000000-3.lock")));
 }
 
 void RecoveryStoreTest::folderThatCannotBeMadeDisablesStore()
