@@ -229,6 +229,14 @@ void RecoveryStore::removeLeftovers() const
         if (takeLock(stem + LockSuffix))
             QFile::remove(stem + NameSuffix);
     }
+    // The temporary file of a write that a kill interrupted; a write in progress is younger by
+    // far, and one that loses its file anyway only skips that copy.
+    const QFileInfoList temporaries = QDir(m_folder).entryInfoList(
+        { QStringLiteral(".velquor-*") }, QDir::Files | QDir::Hidden);
+    const QDateTime hourAgo = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    for (const QFileInfo& temporary : temporaries)
+        if (temporary.lastModified().toUTC() < hourAgo)
+            QFile::remove(temporary.absoluteFilePath());
 }
 
 std::vector<std::unique_ptr<StaleRecovery>> RecoveryStore::claimStale() const

@@ -77,7 +77,8 @@ public:
     // Waits until the queued work is done.
     void waitUntilIdle();
 
-    // The copies of instances that are no longer running, newest first, each claimed.
+    // The copies of instances that are no longer running, newest first, each claimed. Locks
+    // and temporary files that such instances left without a copy are removed.
     std::vector<std::unique_ptr<StaleRecovery>> claimStale() const;
 
 private:

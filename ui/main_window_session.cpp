@@ -23,7 +23,8 @@ namespace {
     constexpr int RecoveryDelayMs = 2000;
 
     // Shows the status tip of the menu item under the mouse (the full path of a recent file) in
-    // the status bar's text field, which QMainWindow cannot do for a status bar of our own.
+    // the status bar's text field, which QMainWindow cannot do for a status bar of our own. The
+    // field's own text (coordinates, the traced point) comes back when the tip goes.
     class StatusTipShower : public QObject
     {
     public:
@@ -37,7 +38,12 @@ namespace {
         bool eventFilter(QObject* watched, QEvent* event) override
         {
             if (event->type() == QEvent::StatusTip) {
-                m_label->setText(static_cast<QStatusTipEvent*>(event)->tip());
+                const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+                if (!tip.isEmpty() && !m_showing)
+                    m_ownText = m_label->text();
+                if (!tip.isEmpty() || m_showing)
+                    m_label->setText(tip.isEmpty() ? m_ownText : tip);
+                m_showing = !tip.isEmpty();
                 return true;
             }
             return QObject::eventFilter(watched, event);
@@ -45,6 +51,8 @@ namespace {
 
     private:
         QLabel* m_label;
+        QString m_ownText;
+        bool m_showing = false;
     };
 
 } // namespace

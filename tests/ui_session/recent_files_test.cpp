@@ -2,9 +2,12 @@
 #include "ui/recent_files.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
+#include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -53,6 +56,7 @@ private slots:
     void instancesShareTheList();
     void openAndSaveAreRemembered();
     void missingFileLeavesListWithOpenError();
+    void statusTipShowsInStatusBarAndGoes();
 
 private:
     std::unique_ptr<RecentFiles> recent() const
@@ -180,6 +184,19 @@ void RecentFilesTest::missingFileLeavesListWithOpenError()
     QCOMPARE(h.window->document().settings().valA, std::string("4"));
     QCOMPARE(
         QString::fromStdString(h.window->document().fileName()), file(QStringLiteral("kept.gdt")));
+}
+
+void RecentFilesTest::statusTipShowsInStatusBarAndGoes()
+{
+    Harness h;
+    h.window->m_coordinatesLabel->setText(QStringLiteral("x = 1  y = 2"));
+    const QString path = file(QStringLiteral("a.gdt"));
+    for (const QString& tip : { path, path, QString(), QString() }) {
+        QStatusTipEvent event(tip);
+        QApplication::sendEvent(h.window.get(), &event);
+        QCOMPARE(h.window->m_coordinatesLabel->text(),
+            tip.isEmpty() ? QStringLiteral("x = 1  y = 2") : path);
+    }
 }
 
 std::unique_ptr<QObject> makeRecentFilesTest()

@@ -1,5 +1,6 @@
 #include "session_support.h"
 
+#include <QDateTime>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -160,12 +161,25 @@ void RecoveryStoreTest::locksOfDeadInstancesWithoutCopyAreRemoved()
     // The lock of a process that is gone (a process id no system hands out) and its name.
     writeFile(folder() + QStringLiteral("/20200101-000000-3.lock"), "2147483646\nvelquor\n\n");
     writeFile(folder() + QStringLiteral("/20200101-000000-3.name"), "/a.gdt");
+    // The temporary file of a write killed long ago, and one of a write in progress.
+    const QString killedWrite = folder() + QStringLiteral("/.velquor-AbC123");
+    const QString currentWrite = folder() + QStringLiteral("/.velquor-XyZ789");
+    writeFile(killedWrite, "half");
+    writeFile(currentWrite, "half");
+    {
+        QFile old(killedWrite);
+        QVERIFY(old.open(QIODevice::ReadWrite));
+        QVERIFY(old.setFileTime(
+            QDateTime::currentDateTime().addSecs(-7200), QFileDevice::FileModificationTime));
+    }
     RecoveryStore running(folder());
     RecoveryStore starting(folder());
     QVERIFY(starting.claimStale().empty());
     // What is left: the two running instances' locks.
     QCOMPARE(QDir(folder()).entryList(QDir::Files).size(), 2);
     QVERIFY(!QFile::exists(folder() + QStringLiteral("/20200101-000000-3.lock")));
+    QVERIFY(!QFile::exists(killedWrite));
+    QVERIFY(QFile::exists(currentWrite));
 }
 
 void RecoveryStoreTest::folderThatCannotBeMadeDisablesStore()
