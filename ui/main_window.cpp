@@ -3,6 +3,7 @@
 #include "calc/error.h"
 #include "constants_panel.h"
 #include "conversions.h"
+#include "curve_tools.h"
 #include "error_box.h"
 #include "graph_dialog.h"
 #include "graph_list.h"
@@ -52,6 +53,8 @@ MainWindow::~MainWindow()
 {
     // The child widgets refer to the document, the surface and the plot view, which are members
     // and would die before the base class deletes the children: delete the children first.
+    // The curve tools unhook themselves from the plot widget, so they go before it.
+    delete m_curveTools;
     qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
