@@ -53,7 +53,10 @@ MainWindow::~MainWindow()
 {
     // The child widgets refer to the document, the surface and the plot view, which are members
     // and would die before the base class deletes the children: delete the children first.
-    // The curve tools unhook themselves from the plot widget, so they go before it.
+    // The curve tools unhook themselves from the plot widget, so they go before it; from then
+    // on the plot's events (a leave while it is destroyed) no longer reach this window's
+    // filter, which asks the tools.
+    m_plot->removeEventFilter(this);
     delete m_curveTools;
     qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
