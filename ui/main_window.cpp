@@ -3,7 +3,6 @@
 #include "calc/error.h"
 #include "constants_panel.h"
 #include "conversions.h"
-#include "curve_tools.h"
 #include "error_box.h"
 #include "graph_dialog.h"
 #include "graph_list.h"
@@ -16,6 +15,8 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
+#include <QPointer>
 #include <QSlider>
 
 namespace velquor {
@@ -51,13 +52,19 @@ MainWindow::MainWindow(DialogService& dialogs, const QStringList& arguments, QWi
 
 MainWindow::~MainWindow()
 {
-    // The child widgets refer to the document, the surface and the plot view, which are members
-    // and would die before the base class deletes the children: delete the children first.
-    // The curve tools unhook themselves from the plot widget, so they go before it; from then
-    // on the plot's events (a leave while it is destroyed) no longer reach this window's
-    // filter, which asks the tools.
+    // The children refer to the document, the surface and the plot view, which are members and
+    // would die before the base class deletes the children: delete the children first. The
+    // helpers that are not widgets (curve tools, output commands, the recovery copy) go before
+    // the widgets they unhook themselves from, newest first; Qt's own layout stays for the base
+    // class. From then on the plot's events no longer reach this window's filter, which asks
+    // the curve tools.
     m_plot->removeEventFilter(this);
-    delete m_curveTools;
+    QList<QPointer<QObject>> helpers;
+    for (QObject* child : children())
+        if (!child->isWidgetType() && !qobject_cast<QLayout*>(child))
+            helpers.prepend(child);
+    for (const QPointer<QObject>& helper : helpers)
+        delete helper.data(); // null when an earlier helper took it with it
     qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
