@@ -15,5 +15,6 @@ int main(int argc, char** argv)
     velquor::MainWindow window(dialogs, arguments);
     dialogs.setParent(&window);
     window.showAtStartup();
+    window.offerRecovery();
     return app.exec();
 }

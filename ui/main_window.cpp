@@ -16,6 +16,8 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
+#include <QPointer>
 #include <QSlider>
 
 namespace velquor {
@@ -41,7 +43,9 @@ MainWindow::MainWindow(DialogService& dialogs, const QStringList& arguments, QWi
     m_plotView.decimalPoint = localeDecimalPoint();
     m_keys = new KeyState(this);
     buildHistory();
+    setUpSession();
     buildPanels();
+    connectDocumentChanges();
     installHooks();
     initialiseView();
     m_graphDialog = new GraphDialog(m_document, m_dialogs, this);
@@ -51,8 +55,19 @@ MainWindow::MainWindow(DialogService& dialogs, const QStringList& arguments, QWi
 
 MainWindow::~MainWindow()
 {
-    // The child widgets refer to the document, the surface and the plot view, which are members
-    // and would die before the base class deletes the children: delete the children first.
+    // The children refer to the document, the surface and the plot view, which are members and
+    // would die before the base class deletes the children: delete the children first. The
+    // helpers that are not widgets (curve tools, output commands, the recovery copy) go before
+    // the widgets they unhook themselves from, newest first; Qt's own layout stays for the base
+    // class. From then on the plot's events no longer reach this window's filter, which asks
+    // the curve tools.
+    m_plot->removeEventFilter(this);
+    QList<QPointer<QObject>> helpers;
+    for (QObject* child : children())
+        if (!child->isWidgetType() && !qobject_cast<QLayout*>(child))
+            helpers.prepend(child);
+    for (const QPointer<QObject>& helper : helpers)
+        delete helper.data(); // null when an earlier helper took it with it
     qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 

@@ -25,6 +25,8 @@ class QUndoStack;
 namespace velquor {
 
 class CurveTools;
+class RecentFiles;
+class RecoveryController;
 class DialogService;
 class GraphList;
 class PlotWidget;
@@ -57,6 +59,8 @@ public:
     CurveTools& curveTools() { return *m_curveTools; } // the tracer, analysis, value table
     ConstantsPanel& constantsPanel() { return *m_constantsPanel; }
     SettingsPanel& settingsPanel() { return *m_settingsPanel; }
+    RecoveryController& recovery() { return *m_recovery; }
+    RecentFiles& recentFiles() { return *m_recentFiles; }
     void RedrawPlot() { m_plotView.RedrawPlot(); }
 
     // The start of a document's view: the table emptied and the origin centred; the first
@@ -67,6 +71,14 @@ public:
     void saveDocument();
     void saveDocumentAs();
     void loadDocument(const QString& path); // redraws, then rebuilds the list
+    // An item of "最近使ったファイル(&R)": loads it; a file that no longer exists also leaves
+    // the list (the open error is thrown all the same).
+    void openRecentFile(const QString& path);
+    // At start: offers the recovery copy that an instance which did not end cleanly left.
+    void offerRecovery();
+    // Loads a recovery copy's bytes under the document's own file name and marks the document
+    // changed; redraws, then rebuilds the list.
+    void restoreRecoveredDocument(const std::string& bytes, const QString& fileName);
     void addGraph();
     // Double click on a list entry (slot from 1): a graph opens the graph dialog, a stored
     // position or constant set is restored.
@@ -183,6 +195,10 @@ private:
     void updateCoordinates(int x, int y);
     void relayout();
     void installPlotHandlers();
+    void setUpSession(); // the recovery copy and the recent files
+    void connectDocumentChanges();
+    // A load or save of path succeeded.
+    void fileOpenedOrSaved(const QString& path);
     // Runs a command, showing an error that escapes it in the error box.
     void guarded(const std::function<void()>& command);
     template <typename Sender, typename Signal>
@@ -200,6 +216,8 @@ private:
     ConstantsPanel* m_constantsPanel = nullptr;
     SettingsPanel* m_settingsPanel = nullptr;
     CurveTools* m_curveTools = nullptr;
+    RecoveryController* m_recovery = nullptr;
+    RecentFiles* m_recentFiles = nullptr;
     bool m_startMaximized = false;
     QUndoStack* m_undoStack = nullptr;
     std::shared_ptr<const DocumentState> m_lastStep; // the document as the history knows it

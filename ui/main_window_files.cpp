@@ -8,6 +8,7 @@
 #include "platform/dialog_service.h"
 #include "platform/file_filter.h"
 #include "undo_commands.h"
+#include "recovery_controller.h"
 
 #include <QFileInfo>
 #include <QScopeGuard>
@@ -35,6 +36,7 @@ void MainWindow::newDocument()
     m_plotView.forgetSamples();
     initialiseView();
     RedrawPlot();
+    m_recovery->documentSavedOrReplaced();
 }
 
 void MainWindow::openDocument()
@@ -74,6 +76,7 @@ void MainWindow::loadDocument(const QString& path)
     }
     m_graphList->rebuild();
     loaded = true;
+    fileOpenedOrSaved(path);
     if (!result.warning.empty())
         m_dialogs.showError(errorBoxText(QString::fromStdString(result.warning)));
 }
@@ -87,6 +90,7 @@ void MainWindow::saveDocument()
     flushPendingChanges();
     saveGdt(m_document, m_document.fileName());
     m_undoStack->setClean();
+    fileOpenedOrSaved(QString::fromStdString(m_document.fileName()));
 }
 
 void MainWindow::saveDocumentAs()

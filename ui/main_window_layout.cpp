@@ -5,6 +5,7 @@
 #include "main_window.h"
 #include "pictures.h"
 #include "platform/plot_widget.h"
+#include "recent_files.h"
 #include "settings_panel.h"
 #include "splitter_bar.h"
 #include "velquor_application.h"
@@ -282,6 +283,8 @@ void MainWindow::buildMenus()
     m_printAction = keys(item(file, "印刷(&P)...", nullptr), QKeySequence::Print,
         QKeySequence(Qt::CTRL | Qt::Key_P));
     m_pageSetupAction = item(file, "ﾍﾟｰｼﾞ設定(&R)...", nullptr);
+    file->addSeparator();
+    file->addMenu(m_recentFiles->menu(this));
     file->addSeparator();
     keys(item(file, "終了(&X)", &MainWindow::quit), QKeySequence::Quit,
         QKeySequence(Qt::CTRL | Qt::Key_Q));

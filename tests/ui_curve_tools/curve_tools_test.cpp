@@ -49,8 +49,9 @@ struct Harness
 {
     ScriptedDialogService dialogs;
     Document document;
-    QWidget window;
+    // Before the window, so that it outlives the plot widget the window deletes.
     QImageSurface surface { 445, 364 };
+    QWidget window;
     PlotWidget* plot = new PlotWidget(surface, &window);
     PlotView view { document, surface };
     int selected = 0;
