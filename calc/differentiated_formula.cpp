@@ -197,10 +197,19 @@ struct DifferentiatedFormula::Runner
         if (compiled::wholePowerRule(base.v, n, op.negative, power) != Outcome::Value)
             return fault(r, result);
         Ext slope = 0;
-        if (base.v == 0)
+        if (base.v == 0) {
             slope = op.negative ? None : (n == 1 ? base.d : 0);
-        else if (base.d != 0)
-            slope = (op.negative ? -Ext(n) : Ext(n)) * (power / base.v) * base.d;
+        } else if (base.d != 0) {
+            // n base^(n-1) (or -n base^(-n-1)) by its own squarings rounds less than n power /
+            // base; that quotient only where the lower power leaves the range.
+            const std::uint32_t lowerExponent = op.negative ? n + 1 : n - 1;
+            Ext lower = 1;
+            if (lowerExponent != 0
+                && compiled::wholePowerRule(base.v, lowerExponent, op.negative, lower)
+                    != Outcome::Value)
+                lower = power / base.v;
+            slope = (op.negative ? -Ext(n) : Ext(n)) * lower * base.d;
+        }
         r.F = { power, slope };
         return true;
     }

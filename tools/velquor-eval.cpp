@@ -2,7 +2,9 @@
 // value round-trips. The batch form reads one request per line from standard input; the
 // analysis forms print the zeros or the extrema of y = FORMULA between two x.
 
+#include "calc/analysis_work.h"
 #include "calc/curve_analysis.h"
+#include "calc/differentiated_formula.h"
 #include "calc/error.h"
 #include "calc/evaluate.h"
 #include "calc/number_text.h"
@@ -28,6 +30,7 @@ constexpr const char* HelpText = R"(Usage:
   velquor-eval [-a A] [-b B] [--degree] [--func NAME=FORMULA]... [--] FORMULA [X...]
   velquor-eval [-a A] [-b B] [--degree] [--func NAME=FORMULA]... --roots FROM TO FORMULA
   velquor-eval [-a A] [-b B] [--degree] [--func NAME=FORMULA]... --extrema FROM TO FORMULA
+  velquor-eval [-a A] [-b B] [--degree] [--func NAME=FORMULA]... --derivative FORMULA [X...]
   velquor-eval --batch
 
 Prints the value of FORMULA for each X (default 0), one line each, with %.21Lg;
@@ -36,7 +39,12 @@ a formula without value prints 999999.
 --roots prints the x of every zero of y = FORMULA from FROM to TO, --extrema the x of
 every local minimum and maximum, ascending, one %.21Lg value per line (nothing when there
 is none). The range is scanned at 10000 equal steps for sign changes, each refined to
-the last bit; a sign change across a jump of TO - FROM or more (a pole) is no zero.
+the last bit; a sign change across a jump of TO - FROM or more (a pole) is no zero;
+extrema are the zeros of the exact derivative. An analysis whose evaluations pass the
+work of a redraw stops, prints what it found before, a message, and exits with 1.
+
+--derivative prints dy/dx of y = FORMULA at each X (default 0), exact (automatic
+differentiation), %.21Lg; 999999 where the derivative has no value.
 
   -a A, -b B            the constants a and b (default 0)
   --degree              sin, cos and tan take degrees
@@ -45,6 +53,7 @@ the last bit; a sign change across a jump of TO - FROM or more (a pole) is no ze
   --                    ends the options (for a formula that starts with "-a" or "-b")
   --roots FROM TO       the zeros of FORMULA between FROM and TO (FROM < TO)
   --extrema FROM TO     the local minima and maxima of FORMULA between FROM and TO
+  --derivative          the derivative of FORMULA at each X
   --batch               reads lines FORMULA<TAB>X<TAB>A<TAB>B<TAB>DEGREE[<TAB>NAME=FORMULA]...
                         and prints one line each; a malformed line prints "error",
                         a message on standard error, and the exit status becomes 2
@@ -178,12 +187,14 @@ int usage(const std::string& problem)
 // The samples between FROM and TO that the analysis forms scan.
 constexpr int AnalysisSteps = 10000;
 
-enum class Analysis { None, Roots, Extrema };
+enum class Analysis { None, Roots, Extrema, Derivative };
 
+// What was found, and once the work of a redraw is spent, the message and exit status 1.
 int printAnalysis(Analysis analysis, const EvaluationRequest& request, Ext from, Ext to)
 {
     const velquor::AnalysisScan scan = velquor::UniformScan(from, to, AnalysisSteps);
-    velquor::SampledFormula formula(request, scan.xs);
+    velquor::AnalysisWork work;
+    velquor::SampledFormula formula(request, scan.xs, &work);
     if (analysis == Analysis::Roots) {
         for (const velquor::CurvePoint& root : velquor::FindRoots(formula, scan))
             printValue(root.x);
@@ -191,7 +202,20 @@ int printAnalysis(Analysis analysis, const EvaluationRequest& request, Ext from,
         for (const velquor::Extremum& extremum : velquor::FindExtrema(formula, scan))
             printValue(extremum.x);
     }
-    return 0;
+    if (!work.spent())
+        return 0;
+    std::fflush(stdout);
+    printError("velquor-eval: " + std::string(velquor::AnalysisCutShortMessage) + "\n");
+    return 1;
+}
+
+void printDerivatives(const EvaluationRequest& request, const std::vector<Ext>& xs)
+{
+    velquor::DifferentiatedFormula formula(request);
+    for (const Ext x : xs) {
+        const velquor::ValueAndSlope result = formula.evaluate(x);
+        printValue(result.hasSlope ? result.slope : velquor::NoValue);
+    }
 }
 
 int runSingle(const std::vector<std::string>& args)
@@ -220,7 +244,7 @@ int runSingle(const std::vector<std::string>& args)
                 return usage("a function must be written NAME=FORMULA: " + args[i]);
         } else if ((arg == "--roots" || arg == "--extrema") && i + 2 < args.size()) {
             if (analysis != Analysis::None)
-                return usage("--roots and --extrema are given once");
+                return usage("--roots, --extrema and --derivative are given once");
             analysis = arg == "--roots" ? Analysis::Roots : Analysis::Extrema;
             const auto first = parseDecimal(args[++i]);
             if (!first)
@@ -233,6 +257,10 @@ int runSingle(const std::vector<std::string>& args)
             if (!(std::isfinite(from) && std::isfinite(to) && std::isfinite(to - from)
                     && from < to))
                 return usage("the range must run from a smaller to a larger finite number");
+        } else if (arg == "--derivative") {
+            if (analysis != Analysis::None)
+                return usage("--roots, --extrema and --derivative are given once");
+            analysis = Analysis::Derivative;
         } else if (arg == "-a" || arg == "-b" || arg == "--func") {
             return usage("missing value after " + arg);
         } else if (arg == "--roots" || arg == "--extrema") {
@@ -244,7 +272,7 @@ int runSingle(const std::vector<std::string>& args)
     if (i >= args.size())
         return usage("missing FORMULA");
     request.formula = args[i++];
-    if (analysis != Analysis::None) {
+    if (analysis != Analysis::None && analysis != Analysis::Derivative) {
         if (i < args.size())
             return usage("no X after the formula of --roots or --extrema: " + args[i]);
         return printAnalysis(analysis, request, from, to);
@@ -258,6 +286,10 @@ int runSingle(const std::vector<std::string>& args)
     }
     if (xs.empty())
         xs.push_back(0);
+    if (analysis == Analysis::Derivative) {
+        printDerivatives(request, xs);
+        return 0;
+    }
     for (Ext x : xs) {
         request.x = x;
         printValue(velquor::Evaluate(request));

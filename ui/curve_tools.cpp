@@ -267,13 +267,14 @@ void CurveTools::analyseSelectedGraph()
         throw Error(std::string(AnalysisNeedsFunctionMessage));
     const QImageSurface& surface = m_plot.surface();
     const char decimalPoint = localeDecimalPoint();
-    const auto features
-        = AnalyseFunctionGraph(m_document, slot, surface.width(), surface.height(), decimalPoint);
+    bool cutShort = false;
+    const auto features = AnalyseFunctionGraph(
+        m_document, slot, surface.width(), surface.height(), decimalPoint, &cutShort);
     const AnalysisScan scan
         = VisibleScan(m_document, surface.width(), surface.height(), decimalPoint);
     m_analysedSlot = slot;
     m_analysisDialog->showFeatures(
-        m_document, slot, features, scan.xs.front(), scan.xs.back(), decimalPoint);
+        m_document, slot, features, scan.xs.front(), scan.xs.back(), decimalPoint, cutShort);
     m_analysisDialog->show();
     m_analysisDialog->raise();
     m_analysisDialog->activateWindow();
