@@ -268,9 +268,10 @@ void CurveTools::updateShading()
 
 void CurveTools::paintShading(QPainter& painter) const
 {
-    if (m_shadedColumns.empty())
+    const int slot = m_integralDialog->shading().slot;
+    if (m_shadedColumns.empty() || slot < 0 || slot >= m_document.graphCount())
         return;
-    QColor color = toQColor(m_document.entry(m_integralDialog->shading().slot).color);
+    QColor color = toQColor(m_document.entry(slot).color);
     color.setAlpha(70);
     for (const ShadedColumn& span : m_shadedColumns)
         painter.fillRect(span.column, span.top, 1, span.bottom - span.top + 1, color);

@@ -89,7 +89,7 @@ namespace {
     {
         const Ext halfPi = std::numbers::pi_v<Ext> / 2;
         const std::vector<RefusedCase> table = {
-            { "1/x", -1, 1, IntegralProblem::NoValue, 0, "the middle node meets the pole" },
+            { "1/x", -1, 1, IntegralProblem::Divergent, 0, "a pole on the first pieces' ends" },
             { "1/x", -1, 2, IntegralProblem::Divergent, 0, "a pole between the nodes" },
             { "tan(x)", 0, 2, IntegralProblem::Divergent, halfPi, "a pole at pi/2" },
             { "tan(x)", 2, 0, IntegralProblem::Divergent, halfPi, "backwards too" },
@@ -107,8 +107,11 @@ namespace {
                 EXPECT_NEAR(double(got.at), double(row.near), 1e-6) << row.formula;
             }
         }
-        EXPECT_EQ(
-            IntegralProblemText(integrate("1/x", -1, 1)), "積分できません。x = 0 で値がありません");
+        EXPECT_EQ(IntegralProblemText(integrate("sqrt(x)", -1, 1)),
+            "積分できません。x = -1 で値がありません");
+        // An odd function about its pole: the two sides must not cancel to a finite 0.
+        EXPECT_EQ(integrate("tan(x)", -24, 24).problem, IntegralProblem::Divergent);
+        EXPECT_EQ(integrate("1/x", -2, 2).problem, IntegralProblem::Divergent);
         EXPECT_EQ(IntegralProblemText(integrate("tan(x)", 0, 2)),
             "積分できません。x = 1.5707963267949 の付近で発散します");
     }
