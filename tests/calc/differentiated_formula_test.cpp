@@ -70,6 +70,26 @@ namespace {
                     ASSERT_TRUE(std::isfinite(got.slope)) << r.formula;
                 }
             }
+            // The batch form gives the same values and slopes, bit for bit.
+            const std::vector<Ext> xs = generator.samples();
+            std::vector<ValueAndSlope> single;
+            setRandomSeed(99);
+            for (const Ext x : xs)
+                single.push_back(differentiated.evaluate(x));
+            std::vector<Ext> values(xs.size());
+            std::vector<Ext> slopes(xs.size());
+            setRandomSeed(99);
+            differentiated.evaluate(xs.data(), values.data(), slopes.data(), xs.size());
+            for (std::size_t k = 0; k < xs.size(); ++k) {
+                ASSERT_TRUE(sameBits(values[k], single[k].value))
+                    << "batch, case " << i << " \"" << r.formula << "\" x=" << double(xs[k]);
+                ASSERT_EQ(std::isnan(slopes[k]), !single[k].hasSlope)
+                    << "batch, case " << i << " \"" << r.formula << "\" x=" << double(xs[k]);
+                if (single[k].hasSlope) {
+                    ASSERT_TRUE(sameBits(slopes[k], single[k].slope))
+                        << "batch, case " << i << " \"" << r.formula << '"';
+                }
+            }
         }
     }
 
@@ -197,6 +217,24 @@ namespace {
             }
         }
         EXPECT_TRUE(std::isnan(slopes[1]));
+
+        // Across batches, with calls, bars, built-in functions and a point without value.
+        DifferentiatedFormula nested(request("g(x)/|x-1|+sqrt(f(x))"));
+        std::vector<Ext> many(600);
+        for (std::size_t i = 0; i < many.size(); ++i)
+            many[i] = -3 + Ext(i) / 100;
+        std::vector<Ext> manyValues(many.size());
+        std::vector<Ext> manySlopes(many.size());
+        nested.evaluate(many.data(), manyValues.data(), manySlopes.data(), many.size());
+        for (std::size_t i = 0; i < many.size(); ++i) {
+            const ValueAndSlope one = nested.evaluate(many[i]);
+            EXPECT_TRUE(sameBits(manyValues[i], one.value)) << double(many[i]);
+            EXPECT_EQ(std::isnan(manySlopes[i]), !one.hasSlope) << double(many[i]);
+            if (one.hasSlope) {
+                EXPECT_TRUE(sameBits(manySlopes[i], one.slope)) << double(many[i]);
+            }
+        }
+        EXPECT_EQ(manyValues[400], NoValue); // x = 1
     }
 
     TEST(DifferentiatedFormula, AFormulaLeftToTheLiteralScanHasValuesButNoSlope)
