@@ -7,11 +7,8 @@
 #include "calc/formula_ops.h"
 #include "calc/formula_program.h"
 
-#include <algorithm>
-#include <array>
 #include <cmath>
 #include <limits>
-#include <memory>
 
 namespace velquor {
 namespace {
@@ -125,15 +122,6 @@ namespace {
 
 } // namespace
 
-// The registers of one nesting depth for a whole batch, and the values of its nested scans.
-struct DifferentiatedFormula::BatchLevel
-{
-    static constexpr int Size = DifferentiatedFormula::BatchSize;
-    std::array<DualRegisters, Size> registers;
-    std::array<Ext, Size> nestedV, nestedD, argumentV, argumentD;
-    std::array<std::uint8_t, Size> ended;
-};
-
 struct DifferentiatedFormula::Runner
 {
     const FormulaProgram& program;
@@ -240,14 +228,6 @@ struct DifferentiatedFormula::Runner
 
     bool runOp(const Op& op, DualRegisters& r, Dual x, Dual& result) const
     {
-        if (compiled::isNested(op.code))
-            return runNested(op, r, x, result);
-        return runArithmetic(op, r, x, result);
-    }
-
-    // One operation that runs no nested scan; false when the scan ends with `result`.
-    static bool runArithmetic(const Op& op, DualRegisters& r, Dual x, Dual& result)
-    {
         const Dual constant { op.constant, 0 };
         switch (op.code) {
         case OpCode::EndTerm: {
@@ -310,35 +290,8 @@ struct DifferentiatedFormula::Runner
         case OpCode::Fault:
             return fault(r, result);
         default:
-            return true;
+            return runNested(op, r, x, result);
         }
-    }
-
-    // |u|: where u = 0 it is smooth only while u stays 0.
-    static Dual absolute(Dual inner)
-    {
-        const Ext slope = inner.v > 0 ? inner.d : inner.v < 0 ? -inner.d : inner.d == 0 ? 0 : None;
-        return { fabsl(inner.v), slope };
-    }
-
-    // F = the built-in function of the argument; false when the scan ends with `result`.
-    bool applyBuiltin(const Op& op, DualRegisters& r, Dual argument, Dual& result) const
-    {
-        switch (ApplyBuiltinIndex(op.index, argument.v, program.degreeMode, r.F.v)) {
-        case BuiltinLookup::Fail:
-            return fail(result);
-        case BuiltinLookup::Fault:
-            return fault(r, result);
-        default:
-            break;
-        }
-        if (op.index == RandomBuiltin)
-            r.F.d = None;
-        else if (!dependsOnX(op.scan))
-            r.F.d = 0;
-        else
-            r.F.d = BuiltinDerivative(op.index, argument.v, r.F.v, program.degreeMode) * argument.d;
-        return true;
     }
 
     bool runNested(const Op& op, DualRegisters& r, Dual x, Dual& result) const
@@ -347,11 +300,35 @@ struct DifferentiatedFormula::Runner
         case OpCode::Group:
             r.F = runScan(op.scan, x);
             return true;
-        case OpCode::Bars:
-            r.F = absolute(runScan(op.scan, x));
+        case OpCode::Bars: {
+            const Dual inner = runScan(op.scan, x);
+            // |u| where u = 0 is smooth only while u stays 0.
+            const Ext slope = inner.v > 0 ? inner.d
+                : inner.v < 0             ? -inner.d
+                : inner.d == 0            ? 0
+                                          : None;
+            r.F = { fabsl(inner.v), slope };
             return true;
-        case OpCode::Builtin:
-            return applyBuiltin(op, r, runScan(op.scan, x), result);
+        }
+        case OpCode::Builtin: {
+            const Dual argument = runScan(op.scan, x);
+            switch (ApplyBuiltinIndex(op.index, argument.v, program.degreeMode, r.F.v)) {
+            case BuiltinLookup::Fail:
+                return fail(result);
+            case BuiltinLookup::Fault:
+                return fault(r, result);
+            default:
+                break;
+            }
+            if (op.index == RandomBuiltin)
+                r.F.d = None;
+            else if (!dependsOnX(op.scan))
+                r.F.d = 0;
+            else
+                r.F.d = BuiltinDerivative(op.index, argument.v, r.F.v, program.degreeMode)
+                    * argument.d;
+            return true;
+        }
         case OpCode::Call: {
             const CallSite& site = program.calls[static_cast<std::size_t>(op.index)];
             const Dual argument = runScan(site.argument, x);
@@ -376,112 +353,6 @@ struct DifferentiatedFormula::Runner
             return true;
         }
     }
-
-    // The batch form: out[i] = runScan(index, x[i]) for i < n, every operation applied to all
-    // samples of the batch before the next one, so that its dispatch is paid once per batch. Only
-    // for programs without "random" (nothing then has a side effect, and a Discard does nothing);
-    // each nesting depth has its own workspace.
-    std::vector<std::unique_ptr<BatchLevel>>* levels = nullptr;
-
-    void runBatch(
-        std::int32_t index, const Ext* xv, const Ext* xd, int n, Ext* outV, Ext* outD) const
-    {
-        if (!dependsOnX(index)) {
-            for (int i = 0; i < n; ++i) {
-                outV[i] = compiled::runScan(program, index, xv[i]);
-                outD[i] = 0;
-            }
-            return;
-        }
-        const Scan& scan = program.scans[static_cast<std::size_t>(index)];
-        auto& slot = (*levels)[static_cast<std::size_t>(scan.depth)];
-        if (!slot)
-            slot = std::make_unique<BatchLevel>();
-        BatchLevel& level = *slot;
-        for (int i = 0; i < n; ++i) {
-            level.registers[i] = {};
-            level.ended[i] = 0;
-        }
-        for (const Op& op : scan.ops) {
-            if (compiled::isNested(op.code)) {
-                runNestedBatch(op, level, xv, xd, n, outV, outD);
-                continue;
-            }
-            for (int i = 0; i < n; ++i) {
-                Dual result;
-                if (!level.ended[i]
-                    && !runArithmetic(op, level.registers[i], { xv[i], xd[i] }, result))
-                    end(level, i, result, outV, outD);
-            }
-        }
-        for (int i = 0; i < n; ++i) {
-            if (level.ended[i])
-                continue;
-            const DualRegisters& r = level.registers[i];
-            const Ext sum = r.S.v + r.T.v;
-            outV[i] = std::isfinite(sum) ? sum : r.S.v;
-            outD[i] = std::isfinite(sum) ? r.S.d + r.T.d : None;
-        }
-    }
-
-    static void end(BatchLevel& level, int i, Dual result, Ext* outV, Ext* outD)
-    {
-        level.ended[i] = 1;
-        outV[i] = result.v;
-        outD[i] = result.d;
-    }
-
-    void runNestedBatch(const Op& op, BatchLevel& level, const Ext* xv, const Ext* xd, int n,
-        Ext* outV, Ext* outD) const
-    {
-        Ext* values = level.nestedV.data();
-        Ext* slopes = level.nestedD.data();
-        switch (op.code) {
-        case OpCode::Group:
-        case OpCode::Bars:
-        case OpCode::Builtin:
-            runBatch(op.scan, xv, xd, n, values, slopes);
-            for (int i = 0; i < n; ++i) {
-                if (level.ended[i])
-                    continue;
-                const Dual inner { values[i], slopes[i] };
-                DualRegisters& r = level.registers[i];
-                Dual result;
-                if (op.code == OpCode::Group)
-                    r.F = inner;
-                else if (op.code == OpCode::Bars)
-                    r.F = absolute(inner);
-                else if (!applyBuiltin(op, r, inner, result))
-                    end(level, i, result, outV, outD);
-            }
-            return;
-        case OpCode::Call: {
-            const CallSite& site = program.calls[static_cast<std::size_t>(op.index)];
-            Ext* argumentV = level.argumentV.data();
-            Ext* argumentD = level.argumentD.data();
-            runBatch(site.argument, xv, xd, n, argumentV, argumentD);
-            const bool changes = dependsOnX(site.argument);
-            for (const std::int32_t callee : site.callees) {
-                if (callee >= 0 && changes)
-                    runBatch(callee, argumentV, argumentD, n, values, slopes);
-                for (int i = 0; i < n; ++i) {
-                    if (level.ended[i])
-                        continue;
-                    Dual& f = level.registers[i].F;
-                    if (callee < 0)
-                        f = { NoValue, changes ? None : 0 };
-                    else if (changes)
-                        f = { values[i], slopes[i] };
-                    else
-                        f = { compiled::runScan(program, callee, argumentV[i]), 0 };
-                }
-            }
-            return;
-        }
-        default: // Discard: without "random" nothing to do
-            return;
-        }
-    }
 };
 
 DifferentiatedFormula::DifferentiatedFormula(const EvaluationRequest& request)
@@ -492,9 +363,6 @@ DifferentiatedFormula::DifferentiatedFormula(const EvaluationRequest& request)
         Dependence dependence = findDependence(*m_program);
         m_dependsOnX = std::move(dependence.onX);
         m_draws = std::move(dependence.draws);
-        m_batched = !m_program->usesRandom && m_program->maxDepth <= compiled::MaxBatchDepth;
-        if (m_batched)
-            m_levels.resize(static_cast<std::size_t>(m_program->maxDepth) + 1);
     }
 }
 
@@ -523,26 +391,6 @@ ValueAndSlope DifferentiatedFormula::evaluate(Ext x)
 
 void DifferentiatedFormula::evaluate(const Ext* xs, Ext* values, Ext* slopes, std::size_t count)
 {
-    if (m_batched) {
-        Runner runner { *m_program, m_dependsOnX, m_draws };
-        runner.levels = &m_levels;
-        std::array<Ext, BatchSize> ones;
-        ones.fill(1);
-        std::array<Ext, BatchSize> batchValues;
-        std::array<Ext, BatchSize> batchSlopes;
-        for (std::size_t first = 0; first < count; first += BatchSize) {
-            const int n = static_cast<int>(std::min<std::size_t>(BatchSize, count - first));
-            runner.runBatch(0, xs + first, ones.data(), n, batchValues.data(), batchSlopes.data());
-            for (int i = 0; i < n; ++i) {
-                const bool hasSlope = batchValues[i] != NoValue && std::isfinite(batchSlopes[i]);
-                if (values)
-                    values[first + i] = batchValues[i];
-                if (slopes)
-                    slopes[first + i] = hasSlope ? batchSlopes[i] : None;
-            }
-        }
-        return;
-    }
     for (std::size_t i = 0; i < count; ++i) {
         const ValueAndSlope result = evaluate(xs[i]);
         if (values)

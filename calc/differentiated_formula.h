@@ -55,12 +55,8 @@ public:
     // False when the formula is left to the literal scan: evaluate() then gives no slope.
     bool isCompiled() const { return m_program != nullptr; }
 
-    // Samples evaluated together by the batch form.
-    static constexpr int BatchSize = 256;
-
 private:
     struct Runner;
-    struct BatchLevel;
 
     EvaluationRequest m_request;
     std::unique_ptr<FormulaProgram> m_program;
@@ -68,8 +64,6 @@ private:
     std::vector<std::uint8_t> m_dependsOnX;
     std::vector<std::uint8_t> m_draws;
     std::uint64_t m_lastWork = 0;
-    bool m_batched = false; // no "random" and not too deep: the batch form runs
-    std::vector<std::unique_ptr<BatchLevel>> m_levels; // of each nesting depth, made when used
 };
 
 } // namespace velquor
