@@ -11,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
+#include <limits>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -41,6 +42,8 @@ namespace {
     // Units in the last place of the extended format at the magnitude of `value`.
     Ext ulp(Ext value)
     {
+        if (!(std::fabs(value) >= std::numeric_limits<Ext>::min())) // 0, subnormal or NaN
+            return std::numeric_limits<Ext>::denorm_min();
         return std::ldexp(Ext(1), std::ilogb(std::fabs(value)) - 63);
     }
 
