@@ -93,6 +93,9 @@ namespace {
             { "1/x", -1, 2, IntegralProblem::Divergent, 0, "a pole between the nodes" },
             { "tan(x)", 0, 2, IntegralProblem::Divergent, halfPi, "a pole at pi/2" },
             { "tan(x)", 2, 0, IntegralProblem::Divergent, halfPi, "backwards too" },
+            { "tan(x)", -14 * halfPi, -12 * halfPi, IntegralProblem::Divergent, -13 * halfPi,
+                "a pole on the end of two pieces, far from 0: pieces a few units in the last "
+                "place wide, whose nodes fall on the same numbers, must not pass as converged" },
             { "1/(x-0.3)^2", 0, 1, IntegralProblem::Divergent, 0.3L,
                 "a double pole, closed in on until a node meets it" },
             { "sqrt(x)", -1, 1, IntegralProblem::NoValue, -1, "no value at the start" },
