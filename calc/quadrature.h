@@ -41,9 +41,9 @@ inline constexpr std::size_t MaxSubintervals = 1'000'000;
 // values. An end below the start integrates backwards (the value changes sign).
 //
 // Refused: a point without value at either end or at any point the rule evaluates; a piece
-// that cannot be halved any more (narrower than 2^-60 of the range, or its ends neighbouring
-// numbers) whose error is still more than 1E-8 of the integral, which is a pole (1/x, tan x at
-// pi/2) or a jump of infinite size; more than MaxSubintervals pieces; the integrand's work.
+// that cannot be halved any more (narrower than 2^-60 of the range, or than 1024 units in the
+// last place) that still holds more than 1E-8 of the integral of |f| or whose error is more than
+// 1E-8 of the integral, which is a pole (1/x, tan x at pi/2); more than MaxSubintervals pieces; the integrand's work.
 // An integrable singularity (1/sqrt(x) at 0) converges, more slowly, with an honest error.
 IntegralResult Integrate(const Integrand& f, Ext from, Ext to);
 
