@@ -210,6 +210,17 @@ void CurveToolsTest::analysisListsTheFeaturesAndMovesTheTracer()
     h.tools->analyseSelectedGraph();
     QCOMPARE(table->rowCount(), 0);
     QVERIFY(dialog->summary()->text().contains(QStringLiteral("見つかりませんでした")));
+    QVERIFY(!dialog->summary()->text().contains(QStringLiteral("打ち切りました")));
+
+    // A graph that costs more than a redraw may do: the analysis stops and says so.
+    std::string heavy;
+    for (int i = 0; i < 40000; ++i)
+        heavy += "sin(x)";
+    h.document.appendEntry(graph(heavy));
+    h.selected = 3;
+    h.tools->analyseSelectedGraph();
+    QVERIFY(dialog->summary()->text().contains(
+        QStringLiteral("計算量が上限を超えたため、解析を途中で打ち切りました。見つかった分だけを表示します")));
 }
 
 void CurveToolsTest::analysisAndTableNeedASelectedGraph()
