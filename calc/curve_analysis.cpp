@@ -1,6 +1,8 @@
 #include "calc/curve_analysis.h"
 
+#include "calc/analysis_work.h"
 #include "calc/compiled_formula.h"
+#include "calc/differentiated_formula.h"
 #include "calc/evaluate.h"
 
 #include <algorithm>
@@ -158,9 +160,10 @@ namespace {
     // narrowed sign changes between neighbouring samples. isJump(start, now, narrowed) decides
     // whether a bracket narrowed from `start` to `now` spans a jump (then it holds no zero);
     // `narrowed`: its ends are neighbours.
-    template <typename ProbeAt, typename IsJump>
-    std::vector<CurvePoint> zeros(
-        const std::vector<std::optional<Probe>>& sampled, ProbeAt probe, IsJump isJump)
+    // `stopped()`: the work ran out, and what was being narrowed is no result.
+    template <typename ProbeAt, typename IsJump, typename Stopped>
+    std::vector<CurvePoint> zeros(const std::vector<std::optional<Probe>>& sampled, ProbeAt probe,
+        IsJump isJump, Stopped stopped)
     {
         std::vector<CurvePoint> found;
         const std::size_t count = sampled.size();
@@ -183,6 +186,8 @@ namespace {
             const Bracket start { here, *sampled[i + 1] };
             const auto narrowed = narrow(
                 start, probe, [&](const Bracket& now) { return isJump(start, now, false); });
+            if (stopped())
+                break;
             if (!narrowed || isJump(start, *narrowed, true))
                 continue;
             const Probe& zero = closerEnd(*narrowed);
@@ -227,19 +232,64 @@ AnalysisScan UniformScan(Ext from, Ext to, int count)
     return scan;
 }
 
-SampledFormula::SampledFormula(const EvaluationRequest& request, const std::vector<Ext>& xs)
-    : m_formula(std::make_unique<CompiledFormula>(request))
-    , m_values(xs.size())
+SampledFormula::SampledFormula(
+    const EvaluationRequest& request, const std::vector<Ext>& xs, AnalysisWork* work)
+    : m_request(request)
+    , m_work(work)
+    , m_formula(std::make_unique<CompiledFormula>(request))
+    , m_values(xs.size(), NoValue)
 {
-    m_formula->evaluate(xs.data(), m_values.data(), xs.size());
+    if (!m_work) {
+        m_formula->evaluate(xs.data(), m_values.data(), xs.size());
+        return;
+    }
+    // In pieces no larger than the work left, so that the samples stop within one evaluation
+    // of the budget. A formula left to the literal scan tells its work only afterwards: one
+    // sample at a time.
+    const std::size_t count = xs.size();
+    for (std::size_t first = 0; first < count && !m_work->spent();) {
+        std::size_t n = 1;
+        if (m_formula->isCompiled()) {
+            const std::uint64_t each = std::max<std::uint64_t>(m_formula->sampleWork(), 1);
+            n = static_cast<std::size_t>(std::min<std::uint64_t>(
+                { count - first, CompiledFormula::BatchSize, m_work->left() / each + 1 }));
+        }
+        m_formula->evaluate(xs.data() + first, m_values.data() + first, n);
+        m_work->charge(m_formula->sampleWork() * n);
+        first += n;
+    }
 }
 
 SampledFormula::~SampledFormula() = default;
 SampledFormula::SampledFormula(SampledFormula&&) noexcept = default;
 
+bool SampledFormula::workSpent() const
+{
+    return m_work && m_work->spent();
+}
+
 Ext SampledFormula::valueAt(Ext x)
 {
-    return m_formula->evaluate(x);
+    if (workSpent())
+        return NoValue;
+    const Ext value = m_formula->evaluate(x);
+    if (m_work)
+        m_work->charge(m_formula->sampleWork());
+    return value;
+}
+
+std::optional<Ext> SampledFormula::slopeAt(Ext x)
+{
+    if (workSpent())
+        return std::nullopt;
+    if (!m_derivative)
+        m_derivative = std::make_unique<DifferentiatedFormula>(m_request);
+    const ValueAndSlope result = m_derivative->evaluate(x);
+    if (m_work)
+        m_work->charge(m_derivative->sampleWork());
+    if (!result.hasSlope)
+        return std::nullopt;
+    return result.slope;
 }
 
 std::vector<CurvePoint> FindRoots(SampledFormula& f, const AnalysisScan& scan)
@@ -259,7 +309,7 @@ std::vector<CurvePoint> FindRoots(SampledFormula& f, const AnalysisScan& scan)
     auto isJump = [&scan](const Bracket& start, const Bracket& now, bool narrowed) {
         return jumpOf(&Probe::f, start, now, scan.jumpLimit, narrowed);
     };
-    return zeros(sampled, probe, isJump);
+    return zeros(sampled, probe, isJump, [&f] { return f.workSpent(); });
 }
 
 std::vector<CurvePoint> FindIntersections(
@@ -285,7 +335,7 @@ std::vector<CurvePoint> FindIntersections(
         return jumpOf(&Probe::f, start, now, scan.jumpLimit, narrowed)
             || jumpOf(&Probe::g, start, now, scan.jumpLimit, narrowed);
     };
-    return zeros(sampled, probe, isJump);
+    return zeros(sampled, probe, isJump, [&f, &g] { return f.workSpent() || g.workSpent(); });
 }
 
 std::vector<Extremum> FindExtrema(SampledFormula& f, const AnalysisScan& scan)
@@ -293,7 +343,9 @@ std::vector<Extremum> FindExtrema(SampledFormula& f, const AnalysisScan& scan)
     const std::vector<Ext>& ys = f.values();
     const Ext h = scan.derivativeStep;
     auto probe = [&f, h](Ext x) -> std::optional<Probe> {
-        const auto slope = differenceQuotient(f, x, h);
+        std::optional<Ext> slope = f.slopeAt(x);
+        if (!slope)
+            slope = differenceQuotient(f, x, h);
         if (!slope)
             return std::nullopt;
         return Probe { x, *slope, 0, 0 };
@@ -339,8 +391,12 @@ std::vector<Extremum> FindExtrema(SampledFormula& f, const AnalysisScan& scan)
         const int sign = rise > 0 ? 1 : rise < 0 ? -1 : 0;
         if (sign == 0)
             continue;
-        if (runSign != 0 && sign != runSign)
-            found.push_back(locate(signInterval, i, runSign > 0));
+        if (runSign != 0 && sign != runSign) {
+            const Extremum extremum = locate(signInterval, i, runSign > 0);
+            if (f.workSpent())
+                break; // it may be the sample's approximation of an unfinished refinement
+            found.push_back(extremum);
+        }
         runSign = sign;
         signInterval = i;
     }

@@ -5,11 +5,14 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace velquor {
 
+class AnalysisWork;
 class CompiledFormula;
+class DifferentiatedFormula;
 
 // Zeros, local extrema and crossings of curves y = f(x), found from a scan of samples and
 // refined in the extended format.
@@ -19,7 +22,8 @@ class CompiledFormula;
 // neighbouring samples with values of opposite sign is then narrowed by a safeguarded
 // regula falsi (an interpolation step, and a bisection of the bracket's bit patterns whenever
 // that step did not halve the bracket) until its ends are neighbouring extended numbers; an
-// extremum is the zero of a sixth-order central difference quotient found the same way.
+// extremum is the zero of the exact derivative (forward-mode automatic differentiation) found
+// the same way, or of a sixth-order central difference quotient where the derivative has none.
 //
 // What is not a zero: a sample without value (NoValue) never ends a bracket, and a bracket in
 // which the solver meets a point without value is dropped. A sign change whose refined bracket
@@ -65,22 +69,36 @@ AnalysisScan UniformScan(Ext from, Ext to, int count);
 
 // One formula, compiled once, with its values at the scan's samples. Evaluating advances the
 // seed of "random"; callers that must not disturb the drawn sequence keep it themselves.
+// With a work counter, every evaluation is charged to it, and once it is spent no formula of
+// the analysis evaluates any more: the samples not yet taken and every later point have no
+// value, and the finders stop with what they found before.
 class SampledFormula
 {
 public:
-    SampledFormula(const EvaluationRequest& request, const std::vector<Ext>& xs);
+    SampledFormula(
+        const EvaluationRequest& request, const std::vector<Ext>& xs, AnalysisWork* work = nullptr);
     ~SampledFormula();
     SampledFormula(SampledFormula&&) noexcept;
 
     // The value at x, as the drawers compute it (NoValue for a point without value).
     Ext valueAt(Ext x);
+    // The exact derivative at x (automatic differentiation of the same program); nothing where
+    // it has no value (see DifferentiatedFormula).
+    std::optional<Ext> slopeAt(Ext x);
     // The values at the scan's samples, in order.
     const std::vector<Ext>& values() const { return m_values; }
+    // The analysis's work ran out: the results found with this formula are incomplete.
+    bool workSpent() const;
 
 private:
+    bool charge(std::uint64_t units);
+
+    EvaluationRequest m_request;
+    AnalysisWork* m_work;
     // Held by pointer so that widget code can include this header: the compiled formula's
     // header has a member that Qt's "slots" keyword would replace.
     std::unique_ptr<CompiledFormula> m_formula;
+    std::unique_ptr<DifferentiatedFormula> m_derivative; // made at the first slopeAt
     std::vector<Ext> m_values;
 };
 
@@ -88,9 +106,11 @@ private:
 // A formula without value everywhere gives an empty list.
 std::vector<CurvePoint> FindRoots(SampledFormula& f, const AnalysisScan& scan);
 
-// The local minima and maxima of f on the scan, ascending. An extremum at a sample where the
-// difference quotient cannot be taken (a point without value within the quotient's reach)
-// is reported at that sample.
+// The local minima and maxima of f on the scan, ascending: the zeros of the exact derivative
+// between samples where the curve turns, refined to the last bit like the zeros. Where the
+// derivative has no value the sixth-order difference quotient stands in; an extremum where
+// neither can be taken (a point without value within the quotient's reach) is reported at the
+// sample.
 std::vector<Extremum> FindExtrema(SampledFormula& f, const AnalysisScan& scan);
 
 // The points where f and g cross on the scan (both sampled at the same xs), ascending; y is f's

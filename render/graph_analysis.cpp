@@ -1,5 +1,6 @@
 #include "render/graph_analysis.h"
 
+#include "calc/analysis_work.h"
 #include "calc/number_text.h"
 #include "document/document.h"
 #include "render/draw_context.h"
@@ -18,12 +19,12 @@ namespace {
         return entry.kind == static_cast<std::int32_t>(GraphKind::Function) && entry.deleted == 0;
     }
 
-    SampledFormula sampled(
-        const Document& document, const GraphEntry& entry, const AnalysisScan& scan)
+    SampledFormula sampled(const Document& document, const GraphEntry& entry,
+        const AnalysisScan& scan, AnalysisWork& work)
     {
         EvaluationRequest request = buildRequest(document, entry);
         request.formula = entry.formula1;
-        return SampledFormula(request, scan.xs);
+        return SampledFormula(request, scan.xs, &work);
     }
 
 } // namespace
@@ -48,16 +49,17 @@ AnalysisScan VisibleScan(const Document& document, int width, int height, char d
 }
 
 std::vector<GraphFeature> AnalyseFunctionGraph(
-    const Document& document, int slot, int width, int height, char decimalPoint)
+    const Document& document, int slot, int width, int height, char decimalPoint, bool* cutShort)
 {
     const GraphEntry& analysed = document.entry(slot);
     if (slot >= document.graphCount() || !isFunctionGraph(analysed))
         throw std::invalid_argument("AnalyseFunctionGraph: not a function graph");
     const AnalysisScan scan = VisibleScan(document, width, height, decimalPoint);
     const KeptRandomSeed keptSeed;
+    AnalysisWork work;
 
     std::vector<GraphFeature> features;
-    SampledFormula f = sampled(document, analysed, scan);
+    SampledFormula f = sampled(document, analysed, scan, work);
     for (const CurvePoint& root : FindRoots(f, scan))
         features.push_back({ FeatureKind::Root, root.x, 0, -1 });
     for (const Extremum& extremum : FindExtrema(f, scan))
@@ -69,13 +71,17 @@ std::vector<GraphFeature> AnalyseFunctionGraph(
         const GraphEntry& entry = document.entry(other);
         if (other == slot || entry.visible == 0 || !isFunctionGraph(entry))
             continue;
-        SampledFormula g = sampled(document, entry, scan);
+        if (work.spent())
+            break;
+        SampledFormula g = sampled(document, entry, scan, work);
         for (const CurvePoint& point : FindIntersections(f, g, scan))
             crossings.push_back({ FeatureKind::Intersection, point.x, point.y, other });
     }
     std::stable_sort(crossings.begin(), crossings.end(),
         [](const GraphFeature& a, const GraphFeature& b) { return a.x < b.x; });
     features.insert(features.end(), crossings.begin(), crossings.end());
+    if (cutShort)
+        *cutShort = work.spent();
     return features;
 }
 

@@ -32,9 +32,11 @@ AnalysisScan VisibleScan(const Document& document, int width, int height, char d
 // function graph of the function graph in `slot`, on the visible range; zeros first, then the
 // extrema, then the intersections, each ascending in x. The values come from the drawers'
 // evaluation requests (a, b, degree mode, calls); the seed of "random" is left as it was.
-// A formula without value anywhere gives an empty list. Throws as VisibleScan does, and
+// A formula without value anywhere gives an empty list. The evaluations of all the graphs
+// together may do the work of one redraw (AnalysisWorkBudget); past it the analysis stops with
+// what it found before and sets *cutShort (when given). Throws as VisibleScan does, and
 // std::invalid_argument when the slot holds no function graph.
-std::vector<GraphFeature> AnalyseFunctionGraph(
-    const Document& document, int slot, int width, int height, char decimalPoint);
+std::vector<GraphFeature> AnalyseFunctionGraph(const Document& document, int slot, int width,
+    int height, char decimalPoint, bool* cutShort = nullptr);
 
 } // namespace velquor

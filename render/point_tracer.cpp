@@ -1,8 +1,10 @@
 #include "render/point_tracer.h"
 
 #include "calc/compiled_formula.h"
+#include "calc/differentiated_formula.h"
 #include "calc/error.h"
 #include "calc/evaluate.h"
+#include "calc/ext_math.h"
 #include "calc/number_text.h"
 #include "document/document.h"
 #include "render/draw_context.h"
@@ -29,6 +31,14 @@ namespace {
     std::string coordinate(const char* name, Ext value, char decimalPoint)
     {
         return std::string("  ") + name + " = " + FormatNumber(value, decimalPoint);
+    }
+
+    // "傾き" = the slope in the 15-digit number format, or "値なし".
+    std::string slopeText(const TracedPoint& point, char decimalPoint)
+    {
+        if (!point.slope)
+            return "  傾き = 値なし";
+        return coordinate("傾き", *point.slope, decimalPoint);
     }
 
 } // namespace
@@ -78,6 +88,8 @@ void PointTracer::refresh()
     m_point.reset();
     m_formula.reset();
     m_samples.clear();
+    m_vertical.reset();
+    m_horizontal.reset();
     m_hidden = false;
     if (m_slot < 0 || m_slot >= m_document.graphCount())
         return;
@@ -92,7 +104,7 @@ void PointTracer::refresh()
         if (isFunctionGraph()) {
             EvaluationRequest request = buildRequest(m_document, entry);
             request.formula = entry.formula1;
-            m_formula = std::make_unique<CompiledFormula>(request);
+            m_formula = std::make_unique<DifferentiatedFormula>(request);
             computeFunctionPoint();
         } else {
             takeSamples();
@@ -103,6 +115,8 @@ void PointTracer::refresh()
         m_point.reset();
         m_formula.reset();
         m_samples.clear();
+        m_vertical.reset();
+        m_horizontal.reset();
     }
 }
 
@@ -141,6 +155,12 @@ void PointTracer::takeSamples()
                 horizontal->evaluate(parameters.data(), second.data(), parameters.size());
         }
     }
+    request.formula = entry.formula1;
+    m_vertical = std::make_unique<DifferentiatedFormula>(request);
+    if (!polar) {
+        request.formula = entry.formula2;
+        m_horizontal = std::make_unique<DifferentiatedFormula>(request);
+    }
     m_samples.resize(parameters.size());
     for (std::size_t i = 0; i < parameters.size(); ++i) {
         Sample& sample = m_samples[i];
@@ -168,9 +188,14 @@ void PointTracer::computeFunctionPoint()
     point.x = m_x;
     {
         const KeptRandomSeed keptSeed;
-        point.y = m_formula->evaluate(m_x);
+        const ValueAndSlope result = m_formula->evaluate(m_x);
+        point.y = result.value;
+        if (result.hasSlope)
+            point.slope = result.slope;
     }
     point.hasValue = point.y != NoValue;
+    if (!point.hasValue)
+        point.slope.reset();
     m_point = point;
     placeMarker();
 }
@@ -186,8 +211,40 @@ void PointTracer::computeSamplePoint()
     point.x = sample.x;
     point.y = sample.y;
     point.radius = sample.radius;
+    if (point.hasValue)
+        point.slope = sampleSlope(sample.parameter);
     m_point = point;
     placeMarker();
+}
+
+std::optional<Ext> PointTracer::sampleSlope(Ext parameter)
+{
+    if (!m_vertical)
+        return std::nullopt;
+    const KeptRandomSeed keptSeed;
+    const ValueAndSlope first = m_vertical->evaluate(parameter);
+    Ext dy = 0;
+    Ext dx = 0;
+    if (m_horizontal) { // y = formula1(t), x = formula2(t)
+        const ValueAndSlope second = m_horizontal->evaluate(parameter);
+        if (!first.hasSlope || !second.hasSlope)
+            return std::nullopt;
+        dy = first.slope;
+        dx = second.slope;
+    } else { // r = formula1(s): y = r sin s, x = r cos s
+        if (!first.hasSlope)
+            return std::nullopt;
+        const Ext sine = SinExt(parameter);
+        const Ext cosine = CosExt(parameter);
+        dy = first.slope * sine + first.value * cosine;
+        dx = first.slope * cosine - first.value * sine;
+    }
+    if (dx == 0)
+        return std::nullopt; // a vertical tangent, or none
+    const Ext slope = dy / dx;
+    if (!std::isfinite(slope))
+        return std::nullopt;
+    return slope;
 }
 
 void PointTracer::placeMarker()
@@ -297,7 +354,9 @@ std::string PointTracer::statusText() const
     const TracedPoint& point = *m_point;
     if (kind == GraphKind::Function) {
         text += coordinate("x", point.x, m_decimalPoint);
-        return text + (point.hasValue ? coordinate("y", point.y, m_decimalPoint) : "  値なし");
+        if (!point.hasValue)
+            return text + "  値なし";
+        return text + coordinate("y", point.y, m_decimalPoint) + slopeText(point, m_decimalPoint);
     }
     text += coordinate(kind == GraphKind::Polar ? "s" : "t", point.parameter, m_decimalPoint);
     if (!point.hasValue)
@@ -305,7 +364,7 @@ std::string PointTracer::statusText() const
     if (kind == GraphKind::Polar)
         text += coordinate("r", point.radius, m_decimalPoint);
     return text + coordinate("x", point.x, m_decimalPoint)
-        + coordinate("y", point.y, m_decimalPoint);
+        + coordinate("y", point.y, m_decimalPoint) + slopeText(point, m_decimalPoint);
 }
 
 } // namespace velquor

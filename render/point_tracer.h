@@ -12,6 +12,7 @@
 namespace velquor {
 
 class CompiledFormula;
+class DifferentiatedFormula;
 class Document;
 
 // The curve tracer's point: where the marker sits on the followed graph.
@@ -22,6 +23,10 @@ struct TracedPoint
     Ext x = 0; // plot coordinates of the point (when it has a value)
     Ext y = 0;
     Ext radius = 0; // a polar curve's r
+    // dy/dx at the point, exact (automatic differentiation): a function graph's derivative,
+    // dy/dt over dx/dt on a parameter curve, the Cartesian slope of a polar curve. Nothing
+    // where the derivatives have no value or the tangent is vertical.
+    std::optional<Ext> slope;
     // The marker's surface pixel; nothing without value or when it does not fit 32 bits.
     std::optional<int> column;
     std::optional<int> row;
@@ -63,8 +68,8 @@ public:
     const std::optional<TracedPoint>& point() const { return m_point; }
     // The marker's colour: the followed graph's.
     Color color() const;
-    // The status bar's line: the graph's name, the point's coordinates in the 15-digit number
-    // format or "値なし"; empty without a graph.
+    // The status bar's line: the graph's name, the point's coordinates and its slope "傾き" in
+    // the 15-digit number format, or "値なし"; empty without a graph.
     std::string statusText() const;
 
 private:
@@ -76,6 +81,8 @@ private:
         Ext y = 0;
         Ext radius = 0;
     };
+    // A parameter or polar curve's slope at the sample in the sample's place.
+    std::optional<Ext> sampleSlope(Ext parameter);
 
     bool isFunctionGraph() const;
     void takeSamples();
@@ -92,8 +99,12 @@ private:
     Ext m_x = 0; // a function graph's traced x
     std::size_t m_sampleIndex = 0; // another curve's traced sample
     bool m_hidden = false; // the followed graph is not drawn
-    std::unique_ptr<CompiledFormula> m_formula; // a function graph's, built at follow and refresh
+    // A function graph's, built at follow and refresh (its values are the compiled ones).
+    std::unique_ptr<DifferentiatedFormula> m_formula;
     std::vector<Sample> m_samples; // another curve's samples, taken at follow and refresh
+    // Another curve's formulas with their derivatives (y or r, and x), for the traced sample.
+    std::unique_ptr<DifferentiatedFormula> m_vertical;
+    std::unique_ptr<DifferentiatedFormula> m_horizontal;
     std::optional<TracedPoint> m_point;
 };
 

@@ -2,9 +2,12 @@
 // value round-trips. The batch form reads one request per line from standard input; the
 // analysis forms print the zeros or the extrema of y = FORMULA between two x.
 
+#include "calc/analysis_work.h"
 #include "calc/curve_analysis.h"
+#include "calc/differentiated_formula.h"
 #include "calc/error.h"
 #include "calc/evaluate.h"
+#include "calc/formula_integral.h"
 #include "calc/number_text.h"
 
 #include <cerrno>
@@ -28,6 +31,8 @@ constexpr const char* HelpText = R"(Usage:
   velquor-eval [-a A] [-b B] [--degree] [--func NAME=FORMULA]... [--] FORMULA [X...]
   velquor-eval [-a A] [-b B] [--degree] [--func NAME=FORMULA]... --roots FROM TO FORMULA
   velquor-eval [-a A] [-b B] [--degree] [--func NAME=FORMULA]... --extrema FROM TO FORMULA
+  velquor-eval [-a A] [-b B] [--degree] [--func NAME=FORMULA]... --derivative FORMULA [X...]
+  velquor-eval [-a A] [-b B] [--degree] [--func NAME=FORMULA]... --integral FROM TO FORMULA
   velquor-eval --batch
 
 Prints the value of FORMULA for each X (default 0), one line each, with %.21Lg;
@@ -36,7 +41,17 @@ a formula without value prints 999999.
 --roots prints the x of every zero of y = FORMULA from FROM to TO, --extrema the x of
 every local minimum and maximum, ascending, one %.21Lg value per line (nothing when there
 is none). The range is scanned at 10000 equal steps for sign changes, each refined to
-the last bit; a sign change across a jump of TO - FROM or more (a pole) is no zero.
+the last bit; a sign change across a jump of TO - FROM or more (a pole) is no zero;
+extrema are the zeros of the exact derivative. An analysis whose evaluations pass the
+work of a redraw stops, prints what it found before, a message, and exits with 1.
+
+--derivative prints dy/dx of y = FORMULA at each X (default 0), exact (automatic
+differentiation), %.21Lg; 999999 where the derivative has no value.
+
+--integral prints the integral of FORMULA from FROM to TO and its estimated error on one
+line (adaptive Gauss-Kronrod quadrature, G7-K15 in the 80-bit format); TO below FROM
+integrates backwards. A point without value, a pole, more than 1000000 pieces or more
+work than a redraw prints the reason and exits with 1.
 
   -a A, -b B            the constants a and b (default 0)
   --degree              sin, cos and tan take degrees
@@ -45,6 +60,8 @@ the last bit; a sign change across a jump of TO - FROM or more (a pole) is no ze
   --                    ends the options (for a formula that starts with "-a" or "-b")
   --roots FROM TO       the zeros of FORMULA between FROM and TO (FROM < TO)
   --extrema FROM TO     the local minima and maxima of FORMULA between FROM and TO
+  --derivative          the derivative of FORMULA at each X
+  --integral FROM TO    the integral of FORMULA from FROM to TO
   --batch               reads lines FORMULA<TAB>X<TAB>A<TAB>B<TAB>DEGREE[<TAB>NAME=FORMULA]...
                         and prints one line each; a malformed line prints "error",
                         a message on standard error, and the exit status becomes 2
@@ -178,12 +195,14 @@ int usage(const std::string& problem)
 // The samples between FROM and TO that the analysis forms scan.
 constexpr int AnalysisSteps = 10000;
 
-enum class Analysis { None, Roots, Extrema };
+enum class Analysis { None, Roots, Extrema, Derivative, Integral };
 
+// What was found, and once the work of a redraw is spent, the message and exit status 1.
 int printAnalysis(Analysis analysis, const EvaluationRequest& request, Ext from, Ext to)
 {
     const velquor::AnalysisScan scan = velquor::UniformScan(from, to, AnalysisSteps);
-    velquor::SampledFormula formula(request, scan.xs);
+    velquor::AnalysisWork work;
+    velquor::SampledFormula formula(request, scan.xs, &work);
     if (analysis == Analysis::Roots) {
         for (const velquor::CurvePoint& root : velquor::FindRoots(formula, scan))
             printValue(root.x);
@@ -191,8 +210,36 @@ int printAnalysis(Analysis analysis, const EvaluationRequest& request, Ext from,
         for (const velquor::Extremum& extremum : velquor::FindExtrema(formula, scan))
             printValue(extremum.x);
     }
+    if (!work.spent())
+        return 0;
+    std::fflush(stdout);
+    printError("velquor-eval: " + std::string(velquor::AnalysisCutShortMessage) + "\n");
+    return 1;
+}
+
+int printIntegral(const EvaluationRequest& request, Ext from, Ext to)
+{
+    velquor::AnalysisWork work;
+    const velquor::IntegralResult result = velquor::IntegrateFormula(request, from, to, work);
+    if (result.problem != velquor::IntegralProblem::None) {
+        printError("velquor-eval: " + velquor::IntegralProblemText(result) + "\n");
+        return 1;
+    }
+    std::printf("%.21Lg %.3Lg\n", result.value, result.error);
     return 0;
 }
+
+void printDerivatives(const EvaluationRequest& request, const std::vector<Ext>& xs)
+{
+    velquor::DifferentiatedFormula formula(request);
+    for (const Ext x : xs) {
+        const velquor::ValueAndSlope result = formula.evaluate(x);
+        printValue(result.hasSlope ? result.slope : velquor::NoValue);
+    }
+}
+
+constexpr const char* OneAnalysis
+    = "--roots, --extrema, --derivative and --integral are given once";
 
 int runSingle(const std::vector<std::string>& args)
 {
@@ -218,10 +265,13 @@ int runSingle(const std::vector<std::string>& args)
         } else if (arg == "--func" && hasValue) {
             if (!addFunction(request, args[++i]))
                 return usage("a function must be written NAME=FORMULA: " + args[i]);
-        } else if ((arg == "--roots" || arg == "--extrema") && i + 2 < args.size()) {
+        } else if ((arg == "--roots" || arg == "--extrema" || arg == "--integral")
+            && i + 2 < args.size()) {
             if (analysis != Analysis::None)
-                return usage("--roots and --extrema are given once");
-            analysis = arg == "--roots" ? Analysis::Roots : Analysis::Extrema;
+                return usage(OneAnalysis);
+            analysis = arg == "--roots" ? Analysis::Roots
+                : arg == "--extrema"    ? Analysis::Extrema
+                                        : Analysis::Integral;
             const auto first = parseDecimal(args[++i]);
             if (!first)
                 return usage(notDecimal(args[i]));
@@ -230,12 +280,17 @@ int runSingle(const std::vector<std::string>& args)
                 return usage(notDecimal(args[i]));
             from = *first;
             to = *last;
-            if (!(std::isfinite(from) && std::isfinite(to) && std::isfinite(to - from)
+            if (analysis != Analysis::Integral
+                && !(std::isfinite(from) && std::isfinite(to) && std::isfinite(to - from)
                     && from < to))
                 return usage("the range must run from a smaller to a larger finite number");
+        } else if (arg == "--derivative") {
+            if (analysis != Analysis::None)
+                return usage(OneAnalysis);
+            analysis = Analysis::Derivative;
         } else if (arg == "-a" || arg == "-b" || arg == "--func") {
             return usage("missing value after " + arg);
-        } else if (arg == "--roots" || arg == "--extrema") {
+        } else if (arg == "--roots" || arg == "--extrema" || arg == "--integral") {
             return usage("missing FROM, TO or FORMULA after " + arg);
         } else {
             break; // the formula (it may begin with "-", as in -x^2)
@@ -244,9 +299,11 @@ int runSingle(const std::vector<std::string>& args)
     if (i >= args.size())
         return usage("missing FORMULA");
     request.formula = args[i++];
-    if (analysis != Analysis::None) {
+    if (analysis != Analysis::None && analysis != Analysis::Derivative) {
         if (i < args.size())
-            return usage("no X after the formula of --roots or --extrema: " + args[i]);
+            return usage("no X after the formula of --roots, --extrema or --integral: " + args[i]);
+        if (analysis == Analysis::Integral)
+            return printIntegral(request, from, to);
         return printAnalysis(analysis, request, from, to);
     }
     std::vector<Ext> xs;
@@ -258,6 +315,10 @@ int runSingle(const std::vector<std::string>& args)
     }
     if (xs.empty())
         xs.push_back(0);
+    if (analysis == Analysis::Derivative) {
+        printDerivatives(request, xs);
+        return 0;
+    }
     for (Ext x : xs) {
         request.x = x;
         printValue(velquor::Evaluate(request));

@@ -1,5 +1,6 @@
 #include "ui/analysis_dialog.h"
 
+#include "calc/analysis_work.h"
 #include "calc/number_text.h"
 #include "conversions.h"
 #include "document/document.h"
@@ -69,7 +70,7 @@ AnalysisDialog::AnalysisDialog(QWidget* parent)
 }
 
 void AnalysisDialog::showFeatures(const Document& document, int slot,
-    const std::vector<GraphFeature>& features, Ext from, Ext to, char decimalPoint)
+    const std::vector<GraphFeature>& features, Ext from, Ext to, char decimalPoint, bool cutShort)
 {
     const QString name = toQString(document.entry(slot).name);
     setWindowTitle(QStringLiteral("解析 - ") + name);
@@ -80,6 +81,8 @@ void AnalysisDialog::showFeatures(const Document& document, int slot,
         summary += QStringLiteral("：零点・極値・交点は見つかりませんでした");
     else
         summary += QStringLiteral("：行をダブルクリックするとトレースの点がそこへ移ります");
+    if (cutShort)
+        summary += QStringLiteral("\n") + toQString(std::string(AnalysisCutShortMessage));
     m_summary->setText(summary);
 
     m_xs.clear();

@@ -22,9 +22,10 @@ class AnalysisDialog final : public QDialog
 public:
     explicit AnalysisDialog(QWidget* parent = nullptr);
 
-    // Shows the features of the graph in `slot`, found on the x range from `from` to `to`.
+    // Shows the features of the graph in `slot`, found on the x range from `from` to `to`;
+    // `cutShort`: the analysis ran out of work, and the list is what it found before.
     void showFeatures(const Document& document, int slot, const std::vector<GraphFeature>& features,
-        Ext from, Ext to, char decimalPoint);
+        Ext from, Ext to, char decimalPoint, bool cutShort = false);
 
     std::function<void(Ext x)> pointChosen;
     QTableWidget* table() { return m_table; }

@@ -5,6 +5,7 @@
 #include "conversions.h"
 #include "document/document.h"
 #include "error_box.h"
+#include "integral_dialog.h"
 #include "platform/dialog_service.h"
 #include "platform/plot_widget.h"
 #include "platform/qimage_surface.h"
@@ -78,14 +79,27 @@ CurveTools::CurveTools(Document& document, PlotWidget& plot, DialogService& dial
     connect(m_tableAction, &QAction::triggered, this,
         [this] { guarded([this] { showValueTable(); }); });
 
+    m_integralAction = new QAction(QStringLiteral("積分..."), window);
+    m_integralAction->setObjectName(QStringLiteral("IntegralAction"));
+    connect(m_integralAction, &QAction::triggered, this,
+        [this] { guarded([this] { integrateSelectedGraph(); }); });
+
     m_analysisDialog = new AnalysisDialog(window);
     m_analysisDialog->pointChosen = [this](Ext x) {
         if (m_analysedSlot >= 0)
             moveTracerTo(m_analysedSlot, x);
     };
     m_valueTableDialog = new ValueTableDialog(document, dialogs, window);
+    m_integralDialog = new IntegralDialog(document, dialogs, window);
+    m_integralDialog->shadingChanged = [this] {
+        updateShading();
+        m_plot.update();
+    };
 
-    m_plot.setOverlay([this](QPainter& painter) { paintMarker(painter); });
+    m_plot.setOverlay([this](QPainter& painter) {
+        paintShading(painter);
+        paintMarker(painter);
+    });
     m_plot.setPresentListener([this] { presented(); });
     m_plot.setKeyHandler(
         [this](int key, Qt::KeyboardModifiers modifiers) { return keyPressed(key, modifiers); });
@@ -104,6 +118,7 @@ void CurveTools::addMenuItems(QMenu* menu)
     menu->addAction(m_tracerAction);
     menu->addAction(m_analysisAction);
     menu->addAction(m_tableAction);
+    menu->addAction(m_integralAction);
 }
 
 QToolButton* CurveTools::makeToolButton(QWidget* toolbar)
@@ -196,6 +211,10 @@ bool CurveTools::keyPressed(int key, Qt::KeyboardModifiers modifiers)
 
 void CurveTools::presented()
 {
+    if (m_integralDialog->shading().shaded) {
+        // The view or the curves may have changed: the shading follows them at rest.
+        updateShading();
+    }
     if (!m_tracerOn)
         return;
     // While the view moves the marker would sit where the curve was; it comes back with the
@@ -229,6 +248,33 @@ void CurveTools::paintMarker(QPainter& painter) const
     painter.setPen(QPen(toQColor(m_tracer.color()), 2));
     painter.drawEllipse(area.center(), MarkerRadius, MarkerRadius);
     painter.restore();
+}
+
+void CurveTools::updateShading()
+{
+    m_shadedColumns.clear();
+    const IntegralDialog::Shading& shading = m_integralDialog->shading();
+    if (!shading.shaded || (m_hooks.viewAtRest && !m_hooks.viewAtRest()))
+        return;
+    const QImageSurface& surface = m_plot.surface();
+    try {
+        m_shadedColumns = ShadedArea(m_document, shading.slot, shading.other, shading.from,
+            shading.to, surface.width(), surface.height(), localeDecimalPoint());
+    } catch (const std::exception&) {
+        // A setting that no longer converts or a graph that is gone: nothing is shaded.
+        m_shadedColumns.clear();
+    }
+}
+
+void CurveTools::paintShading(QPainter& painter) const
+{
+    const int slot = m_integralDialog->shading().slot;
+    if (m_shadedColumns.empty() || slot < 0 || slot >= m_document.graphCount())
+        return;
+    QColor color = toQColor(m_document.entry(slot).color);
+    color.setAlpha(70);
+    for (const ShadedColumn& span : m_shadedColumns)
+        painter.fillRect(span.column, span.top, 1, span.bottom - span.top + 1, color);
 }
 
 void CurveTools::pointMoved()
@@ -267,16 +313,34 @@ void CurveTools::analyseSelectedGraph()
         throw Error(std::string(AnalysisNeedsFunctionMessage));
     const QImageSurface& surface = m_plot.surface();
     const char decimalPoint = localeDecimalPoint();
-    const auto features
-        = AnalyseFunctionGraph(m_document, slot, surface.width(), surface.height(), decimalPoint);
+    bool cutShort = false;
+    const auto features = AnalyseFunctionGraph(
+        m_document, slot, surface.width(), surface.height(), decimalPoint, &cutShort);
     const AnalysisScan scan
         = VisibleScan(m_document, surface.width(), surface.height(), decimalPoint);
     m_analysedSlot = slot;
     m_analysisDialog->showFeatures(
-        m_document, slot, features, scan.xs.front(), scan.xs.back(), decimalPoint);
+        m_document, slot, features, scan.xs.front(), scan.xs.back(), decimalPoint, cutShort);
     m_analysisDialog->show();
     m_analysisDialog->raise();
     m_analysisDialog->activateWindow();
+}
+
+void CurveTools::integrateSelectedGraph()
+{
+    const int slot = m_hooks.selectedSlot ? m_hooks.selectedSlot() : -1;
+    if (slot < 0 || slot >= m_document.graphCount()
+        || m_document.entry(slot).kind != static_cast<std::int32_t>(GraphKind::Function)
+        || m_document.entry(slot).deleted != 0)
+        throw Error(std::string(IntegralNeedsFunctionMessage));
+    const QImageSurface& surface = m_plot.surface();
+    const AnalysisScan scan
+        = VisibleScan(m_document, surface.width(), surface.height(), localeDecimalPoint());
+    m_integralDialog->openFor(
+        slot, scan.xs.front(), scan.xs.back(), surface.height(), localeDecimalPoint());
+    m_integralDialog->show();
+    m_integralDialog->raise();
+    m_integralDialog->activateWindow();
 }
 
 void CurveTools::showValueTable()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calc/ext.h"
+#include "render/graph_integral.h"
 #include "render/point_tracer.h"
 
 #include <QObject>
@@ -8,6 +9,7 @@
 #include <QString>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -19,6 +21,7 @@ namespace velquor {
 
 class AnalysisDialog;
 class DialogService;
+class IntegralDialog;
 class Document;
 class PlotWidget;
 class ValueTableDialog;
@@ -48,7 +51,7 @@ public:
         CurveToolsHooks hooks);
     ~CurveTools() override;
 
-    // Appends "トレース", "解析..." and "数表..." to a menu, after a separator.
+    // Appends "トレース", "解析...", "数表..." and "積分..." to a menu, after a separator.
     void addMenuItems(QMenu* menu);
     // The toolbar's "トレース" button (a toggle), a child of `toolbar`.
     QToolButton* makeToolButton(QWidget* toolbar);
@@ -66,11 +69,14 @@ public:
     void analyseSelectedGraph();
     // "数表...": throws Error with a message when no graph is selected.
     void showValueTable();
+    // "積分...": throws Error with a message when no function graph is selected.
+    void integrateSelectedGraph();
 
     PointTracer& tracer() { return m_tracer; }
     QAction* tracerAction() { return m_tracerAction; }
     AnalysisDialog* analysisDialog() { return m_analysisDialog; }
     ValueTableDialog* valueTableDialog() { return m_valueTableDialog; }
+    IntegralDialog* integralDialog() { return m_integralDialog; }
 
 private:
     // The graph the tracer follows: the selected one, or the first visible curve.
@@ -78,6 +84,9 @@ private:
     void followSelection();
     void presented();
     void paintMarker(QPainter& painter) const;
+    // The integral dialog's area over the shown plot, below the marker.
+    void paintShading(QPainter& painter) const;
+    void updateShading();
     // After the point moved: the marker's old and new places are painted again, the status
     // bar shows the point.
     void pointMoved();
@@ -101,6 +110,9 @@ private:
     AnalysisDialog* m_analysisDialog = nullptr;
     int m_analysedSlot = -1; // the graph the analysis dialog shows
     ValueTableDialog* m_valueTableDialog = nullptr;
+    QAction* m_integralAction = nullptr;
+    IntegralDialog* m_integralDialog = nullptr;
+    std::vector<ShadedColumn> m_shadedColumns; // computed when the area or the view changes
 };
 
 } // namespace velquor

@@ -1,3 +1,4 @@
+#include "calc/analysis_work.h"
 #include "calc/curve_analysis.h"
 #include "calc/evaluate.h"
 #include "calc/number_text.h"
@@ -94,10 +95,86 @@ namespace {
         EXPECT_FALSE(extrema[1].maximum);
         EXPECT_EQ(FormatNumber(extrema[0].x), "-0.816496580927726");
         EXPECT_EQ(FormatNumber(extrema[1].x), "0.816496580927726");
-        // The difference quotient's rounding leaves a few hundred units of the last place.
-        expectNear(extrema[0].x, -turn, 1000, "maximum");
-        expectNear(extrema[1].x, turn, 1000, "minimum");
+        // The zeros of the exact derivative: the last bit of sqrt(2/3) or its neighbour.
+        const Ext exactTurn = 0.81649658092772603273243L; // sqrt(2/3) to 23 digits
+        const Ext unit = std::ldexp(Ext(1), -64); // of the last place in [0.5, 1)
+        EXPECT_LE(std::fabs(extrema[0].x + exactTurn), unit) << double(extrema[0].x);
+        EXPECT_LE(std::fabs(extrema[1].x - exactTurn), unit) << double(extrema[1].x);
         EXPECT_EQ(FormatNumber(extrema[1].y), FormatNumber(turn * turn * turn - 2 * turn));
+    }
+
+    struct ExtremumCase
+    {
+        const char* formula;
+        Ext expected; // x of the extremum, to more digits than the format holds
+        Ext ulps; // the last bit or its neighbour, more where the closed form has no exact x
+    };
+
+    TEST(CurveAnalysis, ExtremaAreTheZerosOfTheExactDerivative)
+    {
+        const std::vector<ExtremumCase> table = {
+            { "x^3-2x+1", 0.81649658092772603273243L, 1 },
+            { "xexp(-x)", 1, 0 }, // (1 - x) e^-x is 0 exactly at 1
+            { "sin(x)", Pi / 2, 1 }, { "x^2-x/3", 1.0L / 6, 1 },
+            { "x+1/x", 1, 0 }, // 1 - 1/x^2 is 0 exactly at 1
+            { "f(x-0.3)", 0.3L, 1 }, // a call: f = (x)^2 at 0.3 - 0.3
+            { "sin(x)-x/2", 1.04719755119659774615421L, 1 }, // cos x = 1/2 at pi/3
+        };
+        const AnalysisScan scan = UniformScan(0.05L, 2.95L, 300);
+        for (const ExtremumCase& row : table) {
+            EvaluationRequest r = request(row.formula);
+            r.funcCount = 1;
+            r.funcNames[0] = "f";
+            r.funcFormulas[0] = "(x)^2";
+            SampledFormula f(r, scan.xs);
+            const auto extrema = FindExtrema(f, scan);
+            ASSERT_EQ(extrema.size(), 1u) << row.formula << " " << FormatNumber(extrema[0].x);
+            const Ext unit = std::ldexp(Ext(1), std::ilogb(row.expected) - 63);
+            EXPECT_LE(std::fabs(extrema[0].x - row.expected), std::max(row.ulps, Ext(0)) * unit)
+                << row.formula << ": " << FormatNumber(extrema[0].x) << ", off by "
+                << double((extrema[0].x - row.expected) / unit) << " units";
+        }
+    }
+
+    // An analysis whose formulas cost more than its work stops with what it had found: every
+    // result is one the full analysis finds too (a prefix of its list), none an unfinished
+    // approximation, and the counter says it was cut short.
+    TEST(CurveAnalysis, AnalysisStopsWithWhatItFoundWhenItsWorkIsSpent)
+    {
+        // Few samples, so that refining takes a good part of the work.
+        const AnalysisScan scan = UniformScan(-10, 10, 200);
+        AnalysisWork fullRoots;
+        SampledFormula full(request("sin(x)"), scan.xs, &fullRoots);
+        const auto allRoots = FindRoots(full, scan);
+        AnalysisWork fullExtrema;
+        SampledFormula fullForExtrema(request("sin(x)"), scan.xs, &fullExtrema);
+        const auto allExtrema = FindExtrema(fullForExtrema, scan);
+        ASSERT_EQ(allRoots.size(), 7u);
+        ASSERT_EQ(allExtrema.size(), 6u);
+        EXPECT_FALSE(fullRoots.spent());
+        std::size_t partial = 0; // cases cut short after they had found something
+        for (int eighths = 1; eighths < 8; ++eighths) {
+            AnalysisWork work(fullRoots.done() * std::uint64_t(eighths) / 8);
+            SampledFormula f(request("sin(x)"), scan.xs, &work);
+            const auto found = FindRoots(f, scan);
+            EXPECT_TRUE(work.spent()) << eighths;
+            EXPECT_LT(found.size(), allRoots.size()) << eighths;
+            for (std::size_t i = 0; i < found.size(); ++i)
+                EXPECT_EQ(found[i].x, allRoots[i].x) << eighths;
+            EXPECT_LE(
+                work.done(), fullRoots.done() * std::uint64_t(eighths) / 8 + EvaluationBudget);
+
+            AnalysisWork extremaWork(fullExtrema.done() * std::uint64_t(eighths) / 8);
+            SampledFormula g(request("sin(x)"), scan.xs, &extremaWork);
+            const auto extrema = FindExtrema(g, scan);
+            EXPECT_TRUE(extremaWork.spent()) << eighths;
+            EXPECT_LT(extrema.size(), allExtrema.size()) << eighths;
+            for (std::size_t i = 0; i < extrema.size(); ++i)
+                EXPECT_EQ(extrema[i].x, allExtrema[i].x) << eighths;
+            partial += found.empty() ? 0 : 1;
+            partial += extrema.empty() ? 0 : 1;
+        }
+        EXPECT_GT(partial, 4u);
     }
 
     TEST(CurveAnalysis, PolesAreNotRoots)

@@ -41,6 +41,35 @@ expect_lines "extrema in degrees" $'90\n270' --degree --extrema 0 360 'sin(x)'
 expect_lines "roots with a and a call" $'-1.41421356237309504876\n1.41421356237309504876' \
     -a 2 --func f=xx --roots -3 3 'f(x)-a'
 expect_lines "a formula without value" '' --roots -5 5 '1/0'
+expect_lines "extrema at the zeros of the exact derivative" $'-0.816496580927726032725\n0.816496580927726032725' \
+    --extrema -10 10 'x^3-2x'
+expect_lines "derivatives" $'-2\n1\n10' --derivative 'x^3-2x' 0 1 2
+expect_lines "derivatives where there is none" $'999999\n-0.25\n999999' --derivative '1/x+0sqrt(x)' 0 2 -1
+expect_lines "derivative of a call with a" '8' -a 2 --func f=xx --derivative 'f(ax)' 1
+expect_lines "derivative in degrees: pi/180" '0.0174532925199432957691' --degree --derivative 'sin(x)' 0
+# Integrals: the value and the error estimate on one line; backwards is negative; a pole or a
+# point without value is refused with the reason and exit status 1.
+expect_lines "integral of exp" '1.71828182845904523532 3.73e-19' --integral 0 1 'exp(x)'
+expect_lines "integral backwards" '-0.333333333333333333342 7.23e-20' --integral 1 0 'x^2'
+expect_lines "integral with a call" '1.33333333333333333337 2.89e-19' -a 1 --func f=xx --integral 0 1 'f(x)+a'
+for refused in "0 2 tan(x)|x = 1.5707963267949 の付近で発散します" "-1 1 sqrt(x)|x = -1 で値がありません"; do
+    read -r from to formula <<<"${refused%%|*}"
+    if "$tool" --integral "$from" "$to" "$formula" >"$work/out" 2>"$work/err"; then
+        echo "the integral of $formula was not refused" >&2; exit 1
+    fi
+    [ "$(cat "$work/err")" = "velquor-eval: 積分できません。${refused#*|}" ] && [ ! -s "$work/out" ] \
+        || { echo "$formula: $(cat "$work/err")" >&2; exit 1; }
+done
+"$tool" --integral 0 nan x >/dev/null 2>"$work/err" && { echo "nan was accepted as an end" >&2; exit 1; }
+grep -qF "$(printf "'nan' は浮動小数点数ではありません.")" "$work/err" || { echo "nan end: $(cat "$work/err")" >&2; exit 1; }
+# An analysis whose formula costs more than a redraw may do stops with what it found, a message
+# and exit status 1 (it ran for a minute and a half before it was bounded).
+heavy=$(printf 'sin(x)%.0s' $(seq 20000))
+if "$tool" --func "g=$heavy" --extrema -10 10 'g(x)+g(x)' >"$work/out" 2>"$work/err"; then
+    echo "an analysis beyond its work reported success" >&2; exit 1
+fi
+grep -qF '計算量が上限を超えたため、解析を途中で打ち切りました' "$work/err" \
+    || { echo "no message for the analysis cut short: $(cat "$work/err")" >&2; exit 1; }
 for bad in "--roots 1 0 x" "--roots q 1 x" "--roots 0 1" "--roots 0 1 x 3" "--extrema 0"; do
     # shellcheck disable=SC2086 # the words are the arguments
     if "$tool" $bad >/dev/null 2>"$work/err"; then

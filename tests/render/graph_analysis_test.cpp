@@ -128,6 +128,40 @@ namespace {
         EXPECT_EQ(randomSeed(), 12345u);
     }
 
+    // A graph whose samples cost as much as a redraw may do: the analysis stops with a flag
+    // instead of running for minutes; the light graph before it is analysed in full.
+    TEST_F(GraphAnalysis, CostlyGraphsEndTheAnalysisWithWhatItFound)
+    {
+        std::string heavy; // 120,000 characters: 446 samples cost more than a redraw may do
+        for (int i = 0; i < 20000; ++i)
+            heavy += "sin(x)";
+        const int light = add(function("x^2-1"));
+        GraphEntry costly = function(heavy);
+        costly.name = "g";
+        costly.visible = 0;
+        add(costly);
+        const int twice = add(function("g(x)+g(x)"));
+        document.entry(twice).visible = 0;
+        const std::vector<std::string> own = { "root -1 0", "root 1 0", "min 0 -1" };
+
+        bool cutShort = true;
+        EXPECT_EQ(describe(AnalyseFunctionGraph(
+                      document, light, WindowWidth, WindowHeight, '.', &cutShort)),
+            own);
+        EXPECT_FALSE(cutShort);
+
+        // The crossings with the costly graph run out of work: the graph's own features stay.
+        document.entry(twice).visible = -1;
+        EXPECT_EQ(describe(AnalyseFunctionGraph(
+                      document, light, WindowWidth, WindowHeight, '.', &cutShort)),
+            own);
+        EXPECT_TRUE(cutShort);
+
+        EXPECT_TRUE(AnalyseFunctionGraph(document, twice, WindowWidth, WindowHeight, '.', &cutShort)
+                        .empty());
+        EXPECT_TRUE(cutShort);
+    }
+
     TEST_F(GraphAnalysis, OnlyFunctionGraphsAreAnalysed)
     {
         const int curve = add(test::graph(GraphKind::Polar, "1", "", "0", "6.28", 360));
