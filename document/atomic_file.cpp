@@ -235,22 +235,31 @@ namespace {
             && ::fsync(file) == 0;
     }
 
-    // A new synced file beside the target with the bytes that `fill` writes, renamed to `name`
-    // (so that `name` only ever holds complete bytes); false, leaving nothing, on failure.
-    bool writeAside(
-        const std::string& folder, const std::string& name, const std::function<bool(int)>& fill)
+    // A synced file `name` with the bytes that `fill` writes, made under `name` + ".part" and
+    // renamed (so that `name` only ever holds complete bytes); false, leaving nothing, on
+    // failure. The ".part" name is fixed so that a crash leaves no file that nothing removes.
+    bool writeAside(const std::string& name, const std::function<bool(int)>& fill)
     {
-        std::string temporary;
-        Descriptor file(createTemporary(folder, temporary));
+        const std::string part = name + ".part";
+        Descriptor file(::open(part.c_str(),
+            O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK, 0600));
         if (!file.isOpen())
             return false;
         bool ok = fill(file.fd()) && ::fsync(file.fd()) == 0;
         ok = file.close() && ok;
-        if (!ok || ::rename(temporary.c_str(), name.c_str()) != 0) {
-            ::unlink(temporary.c_str());
+        if (!ok || ::rename(part.c_str(), name.c_str()) != 0) {
+            ::unlink(part.c_str());
             return false;
         }
         return true;
+    }
+
+    void removeJournal(const RewriteJournal& journal)
+    {
+        for (const std::string& name : { journal.newBytes, journal.oldBytes }) {
+            ::unlink(name.c_str());
+            ::unlink((name + ".part").c_str());
+        }
     }
 
     // Completes the rewrite of the regular file `target` (inode in `info`) that a crash cut
@@ -269,8 +278,7 @@ namespace {
         // Only a regular file of the file's own owner is taken as its new bytes.
         if (!newBytes.isOpen() || ::fstat(newBytes.fd(), &pending) != 0 || !S_ISREG(pending.st_mode)
             || pending.st_uid != info.st_uid) {
-            if (::unlink(journal.oldBytes.c_str()) == 0)
-                syncFolder(folderOf(target));
+            removeJournal(journal);
             return false;
         }
         Descriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
@@ -280,8 +288,7 @@ namespace {
             return false;
         }
         file.close();
-        ::unlink(journal.newBytes.c_str());
-        ::unlink(journal.oldBytes.c_str());
+        removeJournal(journal);
         syncFolder(folderOf(target));
         return true;
     }
@@ -302,27 +309,25 @@ namespace {
             cannotCreate(path); // without a backup the file is not touched
         const std::string folder = folderOf(target);
         const RewriteJournal journal = journalOf(target, info.st_ino);
-        if (!writeAside(
-                folder, journal.oldBytes, [&](int to) { return copyContents(source.fd(), to); }))
+        if (!writeAside(journal.oldBytes, [&](int to) { return copyContents(source.fd(), to); })) {
+            removeJournal(journal);
             cannotCreate(path);
+        }
         const Descriptor backup(::open(journal.oldBytes.c_str(), O_RDONLY | O_CLOEXEC));
         if (!backup.isOpen()
-            || !writeAside(folder, journal.newBytes, [&](int to) { return writeAll(to, bytes); })) {
-            ::unlink(journal.oldBytes.c_str());
+            || !writeAside(journal.newBytes, [&](int to) { return writeAll(to, bytes); })) {
+            removeJournal(journal);
             cannotCreate(path);
         }
         syncFolder(folder); // from here on a crash completes the save
         if (!rewriteFrom(file.fd(), [&] { return writeAll(file.fd(), bytes, &faults); })) {
             // The new bytes stay beside the file until the old ones are back in it.
-            if (rewriteFrom(file.fd(), [&] { return copyContents(backup.fd(), file.fd()); })) {
-                ::unlink(journal.newBytes.c_str());
-                ::unlink(journal.oldBytes.c_str());
-            }
+            if (rewriteFrom(file.fd(), [&] { return copyContents(backup.fd(), file.fd()); }))
+                removeJournal(journal);
             cannotCreate(path);
         }
         file.close(); // the bytes are synced; a late error of the close changes nothing
-        ::unlink(journal.newBytes.c_str());
-        ::unlink(journal.oldBytes.c_str());
+        removeJournal(journal);
         syncFolder(folder);
     }
 

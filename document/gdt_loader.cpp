@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,10 +27,17 @@ namespace {
         throw Error(formatMessage(CannotOpenMessage, path));
     }
 
+    // The bytes of a file, held without being set first (the read writes every one of them).
+    struct FileBytes
+    {
+        std::unique_ptr<char[]> data;
+        std::size_t size = 0;
+        std::string_view view() const { return { data.get(), size }; }
+    };
+
     // The whole regular file at path, or the open error; nothing else is touched. The
     // progress goes from 0 to `share` as the bytes come in.
-    std::string readWholeFile(
-        const std::string& path, const GdtLoadProgress& progress, double share)
+    FileBytes readWholeFile(const std::string& path, const GdtLoadProgress& progress, double share)
     {
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0)
@@ -42,44 +51,37 @@ namespace {
             ::close(fd);
             cannotOpen(path);
         }
-        // Read straight into a string of the file's size: growing one by appending would
-        // hold twice the file while it moves.
-        const auto expected = static_cast<std::size_t>(info.st_size);
-        std::string bytes(expected, '\0');
-        std::size_t size = 0;
+        // Room for the file and a little more, so that one that grew since the check is seen
+        // growing (and read whole within the limit, refused past it).
+        const auto expected = std::max<std::size_t>(static_cast<std::size_t>(info.st_size), 1);
+        std::size_t capacity = std::min(expected + ProgressStep, MaxGdtFileSize + 1);
+        FileBytes bytes { std::make_unique_for_overwrite<char[]>(capacity) };
         for (;;) {
-            if (size == bytes.size()) {
-                // The file grew since the check: take what comes, within the limit.
-                if (bytes.size() >= MaxGdtFileSize) {
-                    char probe;
-                    const ssize_t more = ::read(fd, &probe, 1);
-                    if (more < 0 && errno == EINTR)
-                        continue;
-                    ::close(fd);
-                    if (more != 0)
-                        cannotOpen(path);
-                    break;
-                }
-                bytes.resize(std::min<std::size_t>(MaxGdtFileSize, bytes.size() + ProgressStep));
+            if (bytes.size > MaxGdtFileSize) { // grew past the limit while it was read
+                ::close(fd);
+                cannotOpen(path);
             }
-            const std::size_t chunk = std::min(bytes.size() - size, ProgressStep);
-            const ssize_t got = ::read(fd, bytes.data() + size, chunk);
+            if (bytes.size == capacity) {
+                capacity = std::min(capacity * 2, MaxGdtFileSize + 1);
+                auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+                std::memcpy(larger.get(), bytes.data.get(), bytes.size);
+                bytes.data = std::move(larger);
+            }
+            const std::size_t chunk = std::min(capacity - bytes.size, ProgressStep);
+            const ssize_t got = ::read(fd, bytes.data.get() + bytes.size, chunk);
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0) {
                 ::close(fd);
                 cannotOpen(path);
             }
-            if (got == 0) {
-                ::close(fd);
+            if (got == 0)
                 break;
-            }
-            size += static_cast<std::size_t>(got);
+            bytes.size += static_cast<std::size_t>(got);
             if (progress)
-                progress(share * double(std::min(size, expected))
-                    / double(std::max<std::size_t>(expected, 1)));
+                progress(share * double(std::min(bytes.size, expected)) / double(expected));
         }
-        bytes.resize(size);
+        ::close(fd);
         return bytes;
     }
 
@@ -319,8 +321,8 @@ GdtLoadResult loadGdt(Document& document, const std::string& path, const GdtLoad
     } catch (const Error&) {
         cannotOpen(path); // the file may be torn: better not read than read half a document
     }
-    const std::string bytes = readWholeFile(path, progress, 0.5);
-    GdtLoadResult result = loadGdtBytes(document, bytes, path, progress);
+    const FileBytes bytes = readWholeFile(path, progress, 0.5);
+    GdtLoadResult result = loadGdtBytes(document, bytes.view(), path, progress);
     if (completed) {
         const std::string note = formatMessage(InterruptedSaveCompletedMessage, path);
         result.warning = result.warning.empty() ? note : result.warning + "\n" + note;

@@ -8,6 +8,7 @@
 #include "platform/dialog_service.h"
 #include "platform/file_filter.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace velquor {
@@ -37,7 +38,12 @@ void MainWindow::openDocument()
 
 void MainWindow::loadDocument(const QString& path)
 {
-    const GdtLoadResult result = loadGdt(m_document, path.toStdString());
+    // A big file is read in slices between which the window repaints; what the user does, and
+    // the timers (a settle redraw of the half-loaded document), wait until the document is in.
+    const GdtLoadResult result = loadGdt(m_document, path.toStdString(), [](double) {
+        QCoreApplication::processEvents(
+            QEventLoop::ExcludeUserInputEvents | QEventLoop::X11ExcludeTimers);
+    });
     m_plotView.forgetSamples();
     // The list follows the table even when the redraw fails on a setting of the file, so it
     // never lists the entries of the document that was replaced.
@@ -58,7 +64,9 @@ void MainWindow::saveDocument()
         saveDocumentAs();
         return;
     }
-    saveGdt(m_document, m_document.fileName());
+    const GdtSaveResult result = saveGdt(m_document, m_document.fileName());
+    if (!result.warning.empty())
+        m_dialogs.showError(errorBoxText(QString::fromStdString(result.warning)));
 }
 
 void MainWindow::saveDocumentAs()
