@@ -100,6 +100,11 @@ bool CompiledFormula::usesRandom() const
     return !m_program || m_program->usesRandom;
 }
 
+std::uint64_t CompiledFormula::compileWork() const
+{
+    return m_program ? m_program->work : CompileLimit;
+}
+
 std::uint64_t CompiledFormula::sampleWork() const
 {
     return m_program ? m_program->work : m_lastWork;
@@ -129,7 +134,8 @@ void CompiledFormula::evaluate(const Ext* xs, Ext* results, std::size_t count)
     // checked pass), so results that share memory with xs go through m_output.
     const auto address = [](const Ext* p) { return reinterpret_cast<std::uintptr_t>(p); };
     const std::uintptr_t bytes = count * sizeof(Ext);
-    const bool apart = address(results) + bytes <= address(xs) || address(xs) + bytes <= address(results);
+    const bool apart
+        = address(results) + bytes <= address(xs) || address(xs) + bytes <= address(results);
     for (std::size_t first = 0; first < count; first += BatchSize) {
         const int n = static_cast<int>(std::min<std::size_t>(BatchSize, count - first));
         if (apart) {
