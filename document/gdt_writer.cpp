@@ -128,9 +128,16 @@ GdtSaveResult saveGdt(const Document& document, const std::string& path)
     const GdtBytes file = encodeGdtFile(document);
     writeFileAtomically(path, file.bytes);
     GdtSaveResult result;
-    if (!file.forcedUtf8By.empty())
+    if (!file.forcedUtf8By.empty()) {
         result.warning = formatMessage(EncodingChangedMessage, shownText(file.forcedUtf8By));
+        result.changedToUtf8 = true;
+    }
     return result;
+}
+
+void adoptUtf8(Document& document)
+{
+    document.setTextSource({ TextEncoding::Utf8, {} });
 }
 
 } // namespace velquor

@@ -45,7 +45,13 @@ struct GdtSaveResult
 {
     // The text to show the user (the encoding had to change), empty when all is well.
     std::string warning;
+    // The file is now UTF-8 although the document was meant for CP932: the caller makes UTF-8
+    // the document's encoding (adoptUtf8), so that the next save neither changes nor says it.
+    bool changedToUtf8 = false;
 };
+
+// Makes UTF-8 the encoding the document is saved in, forgetting the CP932 bytes of its texts.
+void adoptUtf8(Document& document);
 
 // Writes the document to path atomically (see writeFileAtomically); the document itself is
 // not changed. Throws Error("ﾌｧｲﾙ %s を作成できません") when the file cannot be written.

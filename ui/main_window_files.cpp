@@ -65,6 +65,8 @@ void MainWindow::saveDocument()
         return;
     }
     const GdtSaveResult result = saveGdt(m_document, m_document.fileName());
+    if (result.changedToUtf8)
+        adoptUtf8(m_document);
     if (!result.warning.empty())
         m_dialogs.showError(errorBoxText(QString::fromStdString(result.warning)));
 }

@@ -109,10 +109,16 @@ namespace {
             entry.name = row.name;
             document.appendEntry(entry);
             const std::string path = folder.file("doc.gdt");
-            EXPECT_EQ(saveGdt(document, path).warning, row.warning) << row.name;
+            const GdtSaveResult saved = saveGdt(document, path);
+            EXPECT_EQ(saved.warning, row.warning) << row.name;
+            EXPECT_EQ(saved.changedToUtf8, !row.warning.empty()) << row.name;
             Document loaded;
             loadGdt(loaded, path);
             EXPECT_EQ(loaded.entry(0).name, row.name);
+            // Once the file is UTF-8, the next save keeps it so and says nothing.
+            if (saved.changedToUtf8)
+                adoptUtf8(document);
+            EXPECT_EQ(saveGdt(document, path).warning, "") << row.name;
         }
     }
 
