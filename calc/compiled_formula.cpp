@@ -134,8 +134,7 @@ void CompiledFormula::evaluate(const Ext* xs, Ext* results, std::size_t count)
     // checked pass), so results that share memory with xs go through m_output.
     const auto address = [](const Ext* p) { return reinterpret_cast<std::uintptr_t>(p); };
     const std::uintptr_t bytes = count * sizeof(Ext);
-    const bool apart
-        = address(results) + bytes <= address(xs) || address(xs) + bytes <= address(results);
+    const bool apart = address(results) + bytes <= address(xs) || address(xs) + bytes <= address(results);
     for (std::size_t first = 0; first < count; first += BatchSize) {
         const int n = static_cast<int>(std::min<std::size_t>(BatchSize, count - first));
         if (apart) {

@@ -4,10 +4,10 @@
 #include "temp_folder.h"
 
 #include <chrono>
+#include <functional>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -160,8 +160,7 @@ namespace {
             ::chmod(other.c_str(), 0444);
             // A file the user may write, next to it, is replaced as usual.
             return errorOf(path, "new") == cannotCreate(path)
-                && errorOf(linked, "new") == cannotCreate(linked)
-                && errorOf(written, "new").empty();
+                && errorOf(linked, "new") == cannotCreate(linked) && errorOf(written, "new").empty();
         });
         if (run.skipped)
             GTEST_SKIP() << run.why;

@@ -19,8 +19,7 @@ struct NonRootRun
 // Runs body in a child process as a user who is not root, since root may write any file: as
 // the user itself when the test does not run as root, otherwise as "nobody" (65534), to whom the
 // folder and everything in it are then given.
-inline NonRootRun runAsNonRoot(
-    const std::filesystem::path& folder, const std::function<bool()>& body)
+inline NonRootRun runAsNonRoot(const std::filesystem::path& folder, const std::function<bool()>& body)
 {
     constexpr uid_t Nobody = 65534;
     constexpr int CannotDrop = 77;
