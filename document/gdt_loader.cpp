@@ -19,7 +19,8 @@ namespace velquor {
 namespace {
 
     constexpr std::size_t BlockLines = 18;
-    // Bytes read or scanned between two calls of the progress callback.
+    // Bytes read or scanned between two calls of the progress callback; a file smaller than
+    // this is loaded without any call.
     constexpr std::size_t ProgressStep = std::size_t(1) << 20;
 
     [[noreturn]] void cannotOpen(const std::string& path)
@@ -78,7 +79,7 @@ namespace {
             if (got == 0)
                 break;
             bytes.size += static_cast<std::size_t>(got);
-            if (progress)
+            if (progress && expected > ProgressStep)
                 progress(share * double(std::min(bytes.size, expected)) / double(expected));
         }
         ::close(fd);
@@ -360,7 +361,7 @@ GdtLoadResult loadGdtBytes(Document& document, std::string_view bytes, const std
         result.warning
             = formatMessage(EntriesNotLoadedMessage, std::to_string(result.entriesNotLoaded));
     }
-    if (progress)
+    if (progress && text.size() > ProgressStep)
         progress(1.0);
     return result;
 }

@@ -35,8 +35,8 @@ struct GdtLoadResult
     bool keyLineFound = false;
 };
 
-// Called every so often while a file is read and scanned, with the part done (0 to 1), so
-// that the caller can keep its window alive; it must not touch the document.
+// Called about once a MiB while a file of more than 1 MiB is read and scanned, with the part
+// done (0 to 1), so that the caller can keep its window alive; it must not touch the document.
 using GdtLoadProgress = std::function<void(double done)>;
 
 // The file's bytes as lines (UTF-8): a leading UTF-8 byte order mark selects UTF-8

@@ -55,7 +55,7 @@ namespace {
     }
 
     // The progress rises from 0 to 1 through the read and the scan, so that a caller can keep
-    // its window alive; a small file reports little, a big one often.
+    // its window alive; a big file reports often, one under a MiB never.
     TEST(GdtLoaderBounds, ProgressRisesToTheEnd)
     {
         test::TempFolder folder;
@@ -69,6 +69,12 @@ namespace {
         EXPECT_GE(reports.front(), 0.0);
         EXPECT_EQ(reports.back(), 1.0);
         EXPECT_EQ(document.settings().valA, "3");
+
+        // A small file is loaded without a call: the window's events wait as before.
+        test::writeBytes(path, "[A]\r\n4\r\n");
+        reports.clear();
+        loadGdt(document, path, [&](double done) { reports.push_back(done); });
+        EXPECT_TRUE(reports.empty());
     }
 
     // Whether any line was a key or "[END]": the window tells a file that holds no document.
