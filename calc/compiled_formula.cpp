@@ -100,6 +100,11 @@ bool CompiledFormula::usesRandom() const
     return !m_program || m_program->usesRandom;
 }
 
+std::uint64_t CompiledFormula::compileWork() const
+{
+    return m_program ? m_program->work : CompileLimit;
+}
+
 std::uint64_t CompiledFormula::sampleWork() const
 {
     return m_program ? m_program->work : m_lastWork;

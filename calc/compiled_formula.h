@@ -44,6 +44,10 @@ public:
     // last evaluate(x) did. Callers that bound the work of many evaluations add these up.
     std::uint64_t sampleWork() const;
 
+    // The work its compilation did at most, in the budget's units: the characters of the texts it
+    // read (the formula and those it calls, up to the compiler's limit).
+    std::uint64_t compileWork() const;
+
     // False when the formula is left to the literal scan (its work could reach the budget).
     bool isCompiled() const { return m_program != nullptr; }
 

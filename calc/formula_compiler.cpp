@@ -19,9 +19,6 @@ namespace {
     using scan::isNumberChar;
     using scan::NoChar;
 
-    // Static work (in the budget's units) beyond which a formula is left to the literal scan.
-    // Below the budget, so that a compiled program can never run out of it.
-    constexpr std::uint64_t CompileLimit = std::uint64_t(1) << 18;
     static_assert(CompileLimit <= EvaluationBudget);
 
     // Where the value of the factor or the base lives while compiling.

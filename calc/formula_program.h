@@ -89,6 +89,11 @@ struct FormulaProgram
     std::uint64_t work = 0;
 };
 
+// Static work (in the budget's units) beyond which a formula is left to the literal scan: the
+// compiler reads at most this much of a formula and the formulas it calls. Below the budget, so
+// that a compiled program can never run out of it.
+inline constexpr std::uint64_t CompileLimit = std::uint64_t(1) << 18;
+
 // Compiles request.formula with the request's a, b, degree mode and callable table. Nothing
 // when the program's work could exceed the evaluation budget (or is too large to be worth
 // compiling): only the literal scan then knows where the budget runs out.

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
+#include <functional>
 #include <optional>
 #include <pthread.h>
 #include <sys/stat.h>
@@ -95,8 +96,8 @@ namespace {
     bool writeAll(int fd, std::string_view bytes, const WriteFaults* faults = nullptr)
     {
         // No limit is a limit beyond any size.
-        const std::size_t limit = faults && faults->failAfterBytes ? *faults->failAfterBytes
-                                                                    : bytes.size() + 1;
+        const std::size_t limit
+            = faults && faults->failAfterBytes ? *faults->failAfterBytes : bytes.size() + 1;
         std::size_t written = 0;
         while (written < bytes.size()) {
             if (written >= limit)
@@ -162,7 +163,8 @@ namespace {
             };
             if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
                 return current;
-            std::string target(static_cast<std::size_t>(std::max<off_t>(info.st_size, PATH_MAX)) + 1, '\0');
+            std::string target(
+                static_cast<std::size_t>(std::max<off_t>(info.st_size, PATH_MAX)) + 1, '\0');
             const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
             if (length <= 0 || static_cast<std::size_t>(length) >= target.size())
                 return std::nullopt; // unreadable, or changed while being read
@@ -211,42 +213,128 @@ namespace {
             cannotCreate(path);
     }
 
+    // The names beside a hard-linked file that its rewrite in place leaves while it runs: the
+    // old bytes (".old") and the new ones (".new"), named after the file's inode so that a
+    // later save or load through any of its names in the folder finds them.
+    struct RewriteJournal
+    {
+        std::string oldBytes;
+        std::string newBytes;
+    };
+
+    RewriteJournal journalOf(const std::string& target, ino_t inode)
+    {
+        const std::string stem = inFolder(folderOf(target), ".velquor-" + std::to_string(inode));
+        return { stem + ".old", stem + ".new" };
+    }
+
+    // Puts the bytes of `from` into the file itself (from its start to its end) and syncs it.
+    bool rewriteFrom(int file, const std::function<bool()>& writeBytes)
+    {
+        return ::ftruncate(file, 0) == 0 && ::lseek(file, 0, SEEK_SET) == 0 && writeBytes()
+            && ::fsync(file) == 0;
+    }
+
+    // A synced file `name` with the bytes that `fill` writes, made under `name` + ".part" and
+    // renamed (so that `name` only ever holds complete bytes); false, leaving nothing, on
+    // failure. The ".part" name is fixed so that a crash leaves no file that nothing removes.
+    bool writeAside(const std::string& name, const std::function<bool(int)>& fill)
+    {
+        const std::string part = name + ".part";
+        Descriptor file(::open(part.c_str(),
+            O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK, 0600));
+        if (!file.isOpen())
+            return false;
+        bool ok = fill(file.fd()) && ::fsync(file.fd()) == 0;
+        ok = file.close() && ok;
+        if (!ok || ::rename(part.c_str(), name.c_str()) != 0) {
+            ::unlink(part.c_str());
+            return false;
+        }
+        return true;
+    }
+
+    void removeJournal(const RewriteJournal& journal)
+    {
+        for (const std::string& name : { journal.newBytes, journal.oldBytes }) {
+            ::unlink(name.c_str());
+            ::unlink((name + ".part").c_str());
+        }
+    }
+
+    // Completes the rewrite of the regular file `target` (inode in `info`) that a crash cut
+    // short: when its new bytes wait beside it, they are written into it and the journal is
+    // removed; a lone ".old" (the crash came before the file was touched) is just removed.
+    // Returns whether a rewrite was completed; false and the journal left when it cannot be.
+    bool completeRewrite(const std::string& target, const struct stat& info, bool& failed)
+    {
+        failed = false;
+        const RewriteJournal journal = journalOf(target, info.st_ino);
+        const Descriptor newBytes(
+            ::open(journal.newBytes.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+        struct stat pending
+        {
+        };
+        // Only a regular file of the file's own owner is taken as its new bytes.
+        if (!newBytes.isOpen() || ::fstat(newBytes.fd(), &pending) != 0 || !S_ISREG(pending.st_mode)
+            || pending.st_uid != info.st_uid) {
+            removeJournal(journal);
+            return false;
+        }
+        Descriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+        if (!file.isOpen()
+            || !rewriteFrom(file.fd(), [&] { return copyContents(newBytes.fd(), file.fd()); })) {
+            failed = true;
+            return false;
+        }
+        file.close();
+        removeJournal(journal);
+        syncFolder(folderOf(target));
+        return true;
+    }
+
     // Writes the bytes into the existing file itself, so that all its hard links see them.
-    // Its old bytes go first to a synced backup file, from which they are put back when the
-    // new ones cannot be written; the backup stays only when even that fails.
+    // Before the file is touched, its old bytes and then the new ones are put beside it, each
+    // complete and synced (the journal): a failed write puts the old bytes back, and a crash
+    // while the file is being written leaves the new bytes for the next save or load, which
+    // completes the rewrite (completeInterruptedRewrite). Nothing is left after a normal end.
     void rewriteInPlace(const std::string& path, const std::string& target, Descriptor& file,
         std::string_view bytes, const WriteFaults& faults)
     {
+        struct stat info
+        {
+        };
         const Descriptor source(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-        if (!source.isOpen())
+        if (!source.isOpen() || ::fstat(file.fd(), &info) != 0)
             cannotCreate(path); // without a backup the file is not touched
         const std::string folder = folderOf(target);
-        std::string backupName;
-        Descriptor backup(createTemporary(folder, backupName));
-        if (!backup.isOpen())
-            cannotCreate(path);
-        if (!copyContents(source.fd(), backup.fd()) || ::fsync(backup.fd()) != 0) {
-            ::unlink(backupName.c_str());
+        const RewriteJournal journal = journalOf(target, info.st_ino);
+        if (!writeAside(journal.oldBytes, [&](int to) { return copyContents(source.fd(), to); })) {
+            removeJournal(journal);
             cannotCreate(path);
         }
-        const auto rewrite = [&](auto&& writeBytes) {
-            return ::ftruncate(file.fd(), 0) == 0 && ::lseek(file.fd(), 0, SEEK_SET) == 0
-                && writeBytes() && ::fsync(file.fd()) == 0;
-        };
-        if (!rewrite([&] { return writeAll(file.fd(), bytes, &faults); })) {
-            if (rewrite([&] { return copyContents(backup.fd(), file.fd()); }))
-                ::unlink(backupName.c_str());
+        const Descriptor backup(::open(journal.oldBytes.c_str(), O_RDONLY | O_CLOEXEC));
+        if (!backup.isOpen()
+            || !writeAside(journal.newBytes, [&](int to) { return writeAll(to, bytes); })) {
+            removeJournal(journal);
+            cannotCreate(path);
+        }
+        syncFolder(folder); // from here on a crash completes the save
+        if (!rewriteFrom(file.fd(), [&] { return writeAll(file.fd(), bytes, &faults); })) {
+            // The new bytes stay beside the file until the old ones are back in it.
+            if (rewriteFrom(file.fd(), [&] { return copyContents(backup.fd(), file.fd()); }))
+                removeJournal(journal);
             cannotCreate(path);
         }
         file.close(); // the bytes are synced; a late error of the close changes nothing
-        ::unlink(backupName.c_str());
+        removeJournal(journal);
         syncFolder(folder);
     }
 
     // Writes the bytes to a temporary file beside the target and renames it over the target.
     // An existing target (`old`) lends the new file its owner and permissions.
-    void replaceByRename(const std::string& path, const std::string& target,
-        const struct stat* old, std::string_view bytes, const WriteFaults& faults)
+    void replaceByRename(const std::string& path, const std::string& target, const struct stat* old,
+        std::string_view bytes, const WriteFaults& faults)
     {
         const std::string folder = folderOf(target);
         std::string temporary;
@@ -273,6 +361,23 @@ namespace {
     }
 
 } // namespace
+
+bool completeInterruptedRewrite(const std::string& path)
+{
+    if (path.empty() || path == "-")
+        return false;
+    const std::optional<std::string> target = followLinks(path);
+    struct stat info
+    {
+    };
+    if (!target || ::stat(target->c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false; // nothing that could have been rewritten in place
+    bool failed = false;
+    const bool completed = completeRewrite(*target, info, failed);
+    if (failed)
+        cannotCreate(path);
+    return completed;
+}
 
 void writeFileAtomically(const std::string& path, std::string_view bytes)
 {
@@ -308,6 +413,11 @@ void writeFileAtomically(const std::string& path, std::string_view bytes, const 
     // may not change is not replaced either, although the folder would allow the rename.
     Descriptor file(::open(target->c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!file.isOpen() || ::fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode))
+        cannotCreate(path);
+    // A rewrite of this file that a crash cut short is completed before anything else.
+    bool failed = false;
+    completeRewrite(*target, info, failed);
+    if (failed)
         cannotCreate(path);
     if (info.st_nlink > 1) {
         rewriteInPlace(path, *target, file, bytes, faults);

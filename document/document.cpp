@@ -228,6 +228,7 @@ void Document::initialiseView(int surfaceWidth, int surfaceHeight)
 void Document::resetForNew(int surfaceWidth, int surfaceHeight)
 {
     m_fileName.clear();
+    m_textSource = {};
     // New writes "1" where the window starts with "1.0".
     setFlag(Setting::CheckScale, true);
     setText(Setting::Interval, "1");

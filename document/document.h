@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graph_entry.h"
+#include "text_source.h"
 
 #include <array>
 #include <cstdint>
@@ -137,11 +138,16 @@ public:
     const std::string& fileName() const { return m_fileName; }
     void setFileName(std::string path) { m_fileName = std::move(path); }
 
+    // --- the encoding and the file's own bytes of the texts, for the next save ---
+    const TextSource& textSource() const { return m_textSource; }
+    void setTextSource(TextSource source) { m_textSource = std::move(source); }
+
     // Start-up initialisation of view and table (New's step 6 without the list and redraw):
     // Zoom := 25, CX, CY := the centre of a surface of the given size (ties to even), table
     // emptied.
     void initialiseView(int surfaceWidth, int surfaceHeight);
-    // New, steps 2 to 6 (the up-down and the redraw belong to the application).
+    // New, steps 2 to 6 (the up-down and the redraw belong to the application); a new
+    // document is written in CP932 again.
     void resetForNew(int surfaceWidth, int surfaceHeight);
 
 private:
@@ -150,6 +156,7 @@ private:
     std::int32_t m_graphCount = 0;
     DocumentSettings m_settings;
     std::string m_fileName;
+    TextSource m_textSource;
 };
 
 // The naming rule of the add and edit flows: the name an edited graph gets.

@@ -3,6 +3,7 @@
 #include "document/document.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,10 @@ inline constexpr std::string_view EntriesNotLoadedMessage
 // A file in which the settings scan finds no key line and no "[END]" is no document (a text
 // file chosen by mistake); %s is its path.
 inline constexpr std::string_view NotADocumentMessage = "ﾌｧｲﾙ %s はグラフのファイルではありません";
+// Shown after a load that first completed a save of the file which a crash had cut short;
+// %s is the path.
+inline constexpr std::string_view InterruptedSaveCompletedMessage
+    = "ﾌｧｲﾙ %s の保存が前回途中で終わっていたため、保存を完了してから読み込みました";
 
 // What a completed load tells the application besides the document itself.
 struct GdtLoadResult
@@ -29,11 +34,18 @@ struct GdtLoadResult
     int entriesNotLoaded = 0;
     // The text to show the user after the redraw and list rebuild, empty when all is well.
     std::string warning;
+    // Whether some line of the file was a key or "[END]" (a file with none holds no document).
+    bool keyLineFound = false;
 };
+
+// Called about once a MiB while a file of more than 1 MiB is read and scanned, with the part
+// done (0 to 1), so that the caller can keep its window alive; it must not touch the document.
+using GdtLoadProgress = std::function<void(double done)>;
 
 // The file's bytes as lines (UTF-8): a leading UTF-8 byte order mark selects UTF-8
 // (invalid sequences become U+FFFD), anything else is decoded as CP932. CR LF, a lone CR
 // and a lone LF each end a line; a line end at the very end opens no further line.
+// (The loader itself reads the lines one after another and keeps none of them.)
 std::vector<std::string> decodeGdtLines(std::string_view bytes);
 
 // Reads the file at path into the document, as Open does.
@@ -49,9 +61,16 @@ std::vector<std::string> decodeGdtLines(std::string_view bytes);
 // block failed is not appended; the caller then neither redraws nor rebuilds the list.
 // On a normal return the caller redraws the plot and rebuilds the graph list, then shows
 // result.warning when it is not empty.
-GdtLoadResult loadGdt(Document& document, const std::string& path);
+// The texts of the file are kept with their encoding in the document's text source, so that a
+// save writes unchanged texts as the file's own bytes.
+// A save of this file that a crash cut short (see completeInterruptedRewrite) is completed
+// first, and said so in result.warning.
+// Memory: the file's bytes once, and what the settings and the announced entries hold.
+GdtLoadResult loadGdt(
+    Document& document, const std::string& path, const GdtLoadProgress& progress = {});
 
 // The same from bytes already read; path only becomes the document's file name.
-GdtLoadResult loadGdtBytes(Document& document, std::string_view bytes, const std::string& path);
+GdtLoadResult loadGdtBytes(Document& document, std::string_view bytes, const std::string& path,
+    const GdtLoadProgress& progress = {});
 
 } // namespace velquor

@@ -1,5 +1,6 @@
 #include "document/gdt_writer.h"
 
+#include "calc/error.h"
 #include "document/atomic_file.h"
 #include "document/text_encoding.h"
 
@@ -85,22 +86,58 @@ std::vector<std::string> gdtLines(const Document& document)
     return lines;
 }
 
-std::string encodeGdt(const Document& document)
+GdtBytes encodeGdtFile(const Document& document)
 {
-    std::string text;
-    for (const std::string& line : gdtLines(document)) {
-        text += line;
-        text += "\r\n";
+    const std::vector<std::string> lines = gdtLines(document);
+    const TextSource& source = document.textSource();
+    GdtBytes result;
+    if (source.encoding == TextEncoding::Cp932) {
+        std::string encoded;
+        std::string line932;
+        for (const std::string& line : lines) {
+            if (const std::string* original = source.bytesOf(line)) {
+                encoded += *original;
+            } else if (isAscii(line)) {
+                encoded += line;
+            } else if (encodeCp932(line, line932)) {
+                encoded += line932;
+            } else {
+                result.forcedUtf8By = line;
+                break;
+            }
+            encoded += "\r\n";
+        }
+        if (result.forcedUtf8By.empty()) {
+            result.bytes = std::move(encoded);
+            return result;
+        }
     }
-    std::string encoded;
-    if (encodeCp932(text, encoded))
-        return encoded;
-    return std::string(Utf8ByteOrderMark) + text;
+    // The file's own bytes are UTF-8 bytes only when the file was UTF-8.
+    const bool keepOriginals = source.encoding == TextEncoding::Utf8;
+    result.bytes = Utf8ByteOrderMark;
+    for (const std::string& line : lines) {
+        const std::string* original = keepOriginals ? source.bytesOf(line) : nullptr;
+        result.bytes += original ? *original : line;
+        result.bytes += "\r\n";
+    }
+    return result;
 }
 
-void saveGdt(const Document& document, const std::string& path)
+GdtSaveResult saveGdt(const Document& document, const std::string& path)
 {
-    writeFileAtomically(path, encodeGdt(document));
+    const GdtBytes file = encodeGdtFile(document);
+    writeFileAtomically(path, file.bytes);
+    GdtSaveResult result;
+    if (!file.forcedUtf8By.empty()) {
+        result.warning = formatMessage(EncodingChangedMessage, shownText(file.forcedUtf8By));
+        result.changedToUtf8 = true;
+    }
+    return result;
+}
+
+void adoptUtf8(Document& document)
+{
+    document.setTextSource({ TextEncoding::Utf8, {} });
 }
 
 } // namespace velquor

@@ -1,48 +1,50 @@
 #include "document/text_encoding.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 #include <stdexcept>
 
 namespace velquor {
 
+// Owns one iconv conversion descriptor.
+class IconvConverter
+{
+public:
+    IconvConverter(const char* to, const char* from)
+        : m_cd(iconv_open(to, from))
+    {
+        if (m_cd == reinterpret_cast<iconv_t>(-1))
+            throw std::runtime_error(std::string("iconv cannot convert from ") + from);
+    }
+    ~IconvConverter() { iconv_close(m_cd); }
+    IconvConverter(const IconvConverter&) = delete;
+    IconvConverter& operator=(const IconvConverter&) = delete;
+
+    // Converts as much as it can; returns false at the first byte it cannot convert,
+    // with in/inLeft pointing at it.
+    bool convert(char*& in, std::size_t& inLeft, std::string& out)
+    {
+        char buffer[4096];
+        while (inLeft > 0) {
+            char* outPtr = buffer;
+            std::size_t outLeft = sizeof buffer;
+            const std::size_t result = iconv(m_cd, &in, &inLeft, &outPtr, &outLeft);
+            out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+            if (result == static_cast<std::size_t>(-1) && errno != E2BIG)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
 namespace {
 
     constexpr std::string_view ReplacementCharacter = "\xEF\xBF\xBD";
-
-    // Owns one iconv conversion descriptor.
-    class Converter
-    {
-    public:
-        Converter(const char* to, const char* from)
-            : m_cd(iconv_open(to, from))
-        {
-            if (m_cd == reinterpret_cast<iconv_t>(-1))
-                throw std::runtime_error(std::string("iconv cannot convert from ") + from);
-        }
-        ~Converter() { iconv_close(m_cd); }
-        Converter(const Converter&) = delete;
-        Converter& operator=(const Converter&) = delete;
-
-        // Converts as much as it can; returns false at the first byte it cannot convert,
-        // with in/inLeft pointing at it.
-        bool convert(char*& in, std::size_t& inLeft, std::string& out)
-        {
-            char buffer[4096];
-            while (inLeft > 0) {
-                char* outPtr = buffer;
-                std::size_t outLeft = sizeof buffer;
-                const std::size_t result = iconv(m_cd, &in, &inLeft, &outPtr, &outLeft);
-                out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
-                if (result == static_cast<std::size_t>(-1) && errno != E2BIG)
-                    return false;
-            }
-            return true;
-        }
-
-    private:
-        iconv_t m_cd;
-    };
+    using Converter = IconvConverter;
 
     // Length of the valid UTF-8 sequence at the start of bytes, or 0 when it is invalid.
     std::size_t validSequenceLength(std::string_view bytes)
@@ -108,43 +110,89 @@ bool encodeCp932(std::string_view utf8, std::string& out)
     return converter.convert(in, inLeft, out);
 }
 
+namespace {
+
+    std::string decodeCp932With(Converter& converter, std::string_view bytes)
+    {
+        std::string out;
+        out.reserve(bytes.size() + bytes.size() / 2);
+        std::size_t p = 0;
+        while (p < bytes.size()) {
+            // ASCII maps to itself and is most of every file: copy it without iconv.
+            std::size_t q = p;
+            while (q < bytes.size() && static_cast<unsigned char>(bytes[q]) < 0x80)
+                ++q;
+            out.append(bytes.substr(p, q - p));
+            p = q;
+            if (p == bytes.size())
+                break;
+            // A run of non-ASCII characters, each one byte or a lead byte with its trail.
+            while (q < bytes.size() && static_cast<unsigned char>(bytes[q]) >= 0x80) {
+                const std::size_t length = cp932CharLength(bytes.substr(q));
+                if (length == 0)
+                    break;
+                q += length;
+            }
+            if (q > p) {
+                std::string run(bytes.substr(p, q - p));
+                char* in = run.data();
+                std::size_t inLeft = run.size();
+                const bool ok = converter.convert(in, inLeft, out);
+                p = q - inLeft;
+                if (ok)
+                    continue;
+            }
+            // A byte that starts no character (or an unassigned code): replace that one byte
+            // and go on, so that a following line end is still seen.
+            out += ReplacementCharacter;
+            ++p;
+        }
+        return out;
+    }
+
+} // namespace
+
 std::string decodeCp932(std::string_view bytes)
 {
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 2);
     Converter converter("UTF-8", "CP932");
-    std::size_t p = 0;
-    while (p < bytes.size()) {
-        // ASCII maps to itself and is most of every file: copy it without iconv.
-        std::size_t q = p;
-        while (q < bytes.size() && static_cast<unsigned char>(bytes[q]) < 0x80)
-            ++q;
-        out.append(bytes.substr(p, q - p));
-        p = q;
-        if (p == bytes.size())
-            break;
-        // A run of non-ASCII characters, each one byte or a lead byte with its trail.
-        while (q < bytes.size() && static_cast<unsigned char>(bytes[q]) >= 0x80) {
-            const std::size_t length = cp932CharLength(bytes.substr(q));
-            if (length == 0)
-                break;
-            q += length;
-        }
-        if (q > p) {
-            std::string run(bytes.substr(p, q - p));
-            char* in = run.data();
-            std::size_t inLeft = run.size();
-            const bool ok = converter.convert(in, inLeft, out);
-            p = q - inLeft;
-            if (ok)
-                continue;
-        }
-        // A byte that starts no character (or an unassigned code): replace that one byte
-        // and go on, so that a following line end is still seen.
-        out += ReplacementCharacter;
-        ++p;
-    }
-    return out;
+    return decodeCp932With(converter, bytes);
+}
+
+TextDecoder::TextDecoder(TextEncoding encoding)
+    : m_encoding(encoding)
+{
+}
+
+TextDecoder::~TextDecoder() = default;
+
+std::string TextDecoder::decode(std::string_view bytes)
+{
+    if (isAscii(bytes))
+        return std::string(bytes);
+    if (m_encoding == TextEncoding::Utf8)
+        return sanitizeUtf8(bytes);
+    if (!m_fromCp932)
+        m_fromCp932 = std::make_unique<IconvConverter>("UTF-8", "CP932");
+    return decodeCp932With(*m_fromCp932, bytes);
+}
+
+bool TextDecoder::encodesBack(std::string_view text, std::string_view bytes)
+{
+    if (m_encoding == TextEncoding::Utf8 || isAscii(bytes))
+        return text == bytes;
+    if (!m_toCp932)
+        m_toCp932 = std::make_unique<IconvConverter>("CP932", "UTF-8");
+    std::string input(text);
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    std::string encoded;
+    return m_toCp932->convert(in, inLeft, encoded) && encoded == bytes;
+}
+
+bool isAscii(std::string_view bytes)
+{
+    return std::all_of(
+        bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 std::string sanitizeUtf8(std::string_view bytes)

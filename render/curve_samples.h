@@ -31,11 +31,14 @@ class CurveFormula
 public:
     static constexpr int RunLength = CompiledFormula::BatchSize;
 
+    // With a work bound, the compilation is charged to it (and throws Error when it passes).
     explicit CurveFormula(const EvaluationRequest& request, RedrawWork* work = nullptr)
         : m_formula(request)
         , m_ahead(!m_formula.usesRandom())
         , m_work(work)
     {
+        if (m_work)
+            m_work->charge(m_formula.compileWork());
     }
 
     // False when the values depend on more than x (the seed of "random"): they are never

@@ -3,31 +3,125 @@
 #include "calc/error.h"
 #include "calc/evaluate.h"
 #include "calc/number_text.h"
+#include "calc/scan_text.h"
 #include "document/document.h"
 #include "render/view_transform.h"
 
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
+
 namespace velquor {
 
-EvaluationRequest buildRequest(const Document& document, const GraphEntry& drawn)
-{
-    const DocumentSettings& settings = document.settings();
-    EvaluationRequest request;
-    request.a = StrToValue(settings.valA);
-    request.b = StrToValue(settings.valB);
-    request.degreeMode = settings.checkDegree ? 1 : 0;
-    if (!settings.otherFunction)
+namespace {
+
+    // The request without its callable table.
+    EvaluationRequest constantsOf(const Document& document)
+    {
+        const DocumentSettings& settings = document.settings();
+        EvaluationRequest request;
+        request.a = StrToValue(settings.valA);
+        request.b = StrToValue(settings.valB);
+        request.degreeMode = settings.checkDegree ? 1 : 0;
         return request;
-    // The request holds 50 pairs; further entries are left out rather than overrun it.
-    for (int slot = 0; slot < document.graphCount() && request.funcCount < MaxCallableFormulas;
-         ++slot) {
-        const GraphEntry& entry = document.entry(slot);
-        if (entry.kind != static_cast<std::int32_t>(GraphKind::Function)
-            || entry.name == drawn.name)
-            continue;
+    }
+
+    // The slots of the entries a formula drawn for `drawn` may call: the first 50 Function
+    // entries in table order whose name differs from the drawn entry's (the request holds 50;
+    // further entries are left out rather than overrun it). None when calls are off.
+    std::vector<int> callableSlots(const Document& document, const GraphEntry& drawn)
+    {
+        std::vector<int> slots;
+        if (!document.settings().otherFunction)
+            return slots;
+        for (int slot = 0;
+             slot < document.graphCount() && static_cast<int>(slots.size()) < MaxCallableFormulas;
+             ++slot) {
+            const GraphEntry& entry = document.entry(slot);
+            if (entry.kind == static_cast<std::int32_t>(GraphKind::Function)
+                && entry.name != drawn.name)
+                slots.push_back(slot);
+        }
+        return slots;
+    }
+
+    void appendCallable(EvaluationRequest& request, const GraphEntry& entry)
+    {
         request.funcNames[static_cast<std::size_t>(request.funcCount)] = entry.name;
         request.funcFormulas[static_cast<std::size_t>(request.funcCount)] = entry.formula1;
         ++request.funcCount;
     }
+
+    // Visits every name a call in the text may look up. The scanner takes a run of at most
+    // MaxCallNameLength letters and digits (folded to lower case) right before "(" as a call,
+    // and when that run is no call it tries again from each later letter, so each ending of
+    // the run before a "(" is a name that may be looked up.
+    template <typename Visit> void forEachCalledName(std::string_view text, Visit visit)
+    {
+        constexpr std::size_t MaxCallNameLength = 11;
+        std::size_t runLength = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const int c = scan::foldedAt(text, static_cast<std::int64_t>(i));
+            if (scan::isLetterOrDigit(c)) {
+                ++runLength;
+                continue;
+            }
+            if (c == '(' && runLength > 0) {
+                char name[MaxCallNameLength];
+                const std::size_t longest = std::min(runLength, MaxCallNameLength);
+                for (std::size_t k = 0; k < longest; ++k)
+                    name[k] = static_cast<char>(
+                        scan::foldedAt(text, static_cast<std::int64_t>(i - longest + k)));
+                for (std::size_t length = 1; length <= longest; ++length)
+                    visit(std::string_view(name + longest - length, length));
+            }
+            runLength = 0;
+        }
+    }
+
+} // namespace
+
+EvaluationRequest buildRequest(const Document& document, const GraphEntry& drawn)
+{
+    EvaluationRequest request = constantsOf(document);
+    for (const int slot : callableSlots(document, drawn))
+        appendCallable(request, document.entry(slot));
+    return request;
+}
+
+EvaluationRequest buildCurveRequest(const DrawContext& context, const GraphEntry& drawn,
+    std::initializer_list<std::string_view> formulas)
+{
+    const Document& document = context.document;
+    EvaluationRequest request = constantsOf(document);
+    const std::vector<int> slots = callableSlots(document, drawn);
+    std::unordered_map<std::string_view, std::vector<std::size_t>> byName;
+    for (std::size_t k = 0; k < slots.size(); ++k)
+        byName[document.entry(slots[k]).name].push_back(k);
+    std::vector<bool> reached(slots.size(), false);
+    std::vector<std::string_view> toScan(formulas);
+    while (!toScan.empty()) {
+        const std::string_view text = toScan.back();
+        toScan.pop_back();
+        if (context.work)
+            context.work->charge(text.size() + NestedEvaluationCost);
+        if (byName.empty())
+            continue; // nothing to call: the charge is for the compiler's scan of the text
+        forEachCalledName(text, [&](std::string_view name) {
+            const auto found = byName.find(name);
+            if (found == byName.end())
+                return;
+            for (const std::size_t k : found->second) {
+                if (!reached[k]) {
+                    reached[k] = true;
+                    toScan.push_back(document.entry(slots[k]).formula1);
+                }
+            }
+        });
+    }
+    for (std::size_t k = 0; k < slots.size(); ++k)
+        if (reached[k])
+            appendCallable(request, document.entry(slots[k]));
     return request;
 }
 

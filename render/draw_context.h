@@ -6,6 +6,7 @@
 #include "render/redraw_work.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 
 namespace velquor {
@@ -36,6 +37,15 @@ inline constexpr std::string_view CannotDrawMessage
 // other graphs, the first 50 Function entries in table order whose name differs from the
 // drawn entry's (hidden and deleted ones included).
 EvaluationRequest buildRequest(const Document& document, const GraphEntry& drawn);
+
+// The request of a curve that the redraw draws with `formulas`: buildRequest's, holding of its
+// callable entries only those that the formulas can reach through calls, in the same order (so
+// every call finds what it found before, and an entry never called costs nothing to copy).
+// Every text scanned for calls is first charged to the context's work bound (its length plus
+// NestedEvaluationCost): a curve whose texts are too long to set up is hidden by the bound like
+// one too costly to evaluate, before anything is copied.
+EvaluationRequest buildCurveRequest(const DrawContext& context, const GraphEntry& drawn,
+    std::initializer_list<std::string_view> formulas);
 
 // The vertical scale factor, full precision. Throws Error when the text is not a number.
 Ext readRatio(const DrawContext& context);

@@ -103,7 +103,6 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
     canvas.setPenWidth(entry.width);
 
     const Document& document = context.document;
-    EvaluationRequest request = buildRequest(document, entry);
     const Ext ratio = readRatio(context);
     const std::int32_t step = readStep(context);
     if (document.Zoom == 0)
@@ -115,6 +114,7 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
     const int height = context.surface.height();
 
     ProgressiveDrawing progressive(context, Ext(width));
+    EvaluationRequest request = buildCurveRequest(context, entry, { entry.formula1 });
     request.formula = entry.formula1;
     CurveFormula formula(request, context.work);
     // A pan by whole steps moves the columns over x values that were sampled before. Kept are

@@ -81,10 +81,6 @@ void DrawParameterCurve(const DrawContext& context, const GraphEntry& entry)
     Canvas& canvas = context.surface.canvas();
     setPen(canvas, entry);
     const Document& document = context.document;
-    EvaluationRequest verticalRequest = buildRequest(document, entry);
-    verticalRequest.formula = entry.formula1;
-    EvaluationRequest horizontalRequest = verticalRequest;
-    horizontalRequest.formula = entry.formula2;
     const Ext ratio = readRatio(context);
     const Ext zoom = document.Zoom;
     const auto range = readParameterRange(entry, context.decimalPoint);
@@ -92,12 +88,17 @@ void DrawParameterCurve(const DrawContext& context, const GraphEntry& entry)
         return;
 
     ProgressiveDrawing progressive(context, Ext(entry.divisions));
+    EvaluationRequest verticalRequest
+        = buildCurveRequest(context, entry, { entry.formula1, entry.formula2 });
+    verticalRequest.formula = entry.formula1;
+    EvaluationRequest horizontalRequest = verticalRequest;
+    horizontalRequest.formula = entry.formula2;
     CurveFormula vertical(verticalRequest, context.work);
     CurveFormula horizontal(horizontalRequest, context.work);
     const bool keep = context.samples && vertical.keepable() && horizontal.keepable();
     CurveKeeping keeping(keep ? context.samples : nullptr, context.slot,
         keep ? SampleCache::inputsOf('p', verticalRequest, { entry.formula1, entry.formula2 },
-                   { range->from, range->step, Ext(range->count) })
+            { range->from, range->step, Ext(range->count) })
              : std::nullopt,
         range->count, 2);
     const bool reread = keeping.keptAll();
@@ -148,8 +149,6 @@ void DrawPolarCurve(const DrawContext& context, const GraphEntry& entry)
     Canvas& canvas = context.surface.canvas();
     setPen(canvas, entry);
     const Document& document = context.document;
-    EvaluationRequest request = buildRequest(document, entry);
-    request.formula = entry.formula1;
     const Ext ratio = readRatio(context);
     const Ext zoom = document.Zoom;
     const auto range = readParameterRange(entry, context.decimalPoint);
@@ -157,12 +156,14 @@ void DrawPolarCurve(const DrawContext& context, const GraphEntry& entry)
         return;
 
     ProgressiveDrawing progressive(context, Ext(entry.divisions));
+    EvaluationRequest request = buildCurveRequest(context, entry, { entry.formula1 });
+    request.formula = entry.formula1;
     CurveFormula formula(request, context.work);
     // Kept are the radii and, as they cost as much again, the points they give.
     const bool keep = context.samples && formula.keepable();
     CurveKeeping keeping(keep ? context.samples : nullptr, context.slot,
         keep ? SampleCache::inputsOf(
-                   'r', request, { entry.formula1 }, { range->from, range->step, Ext(range->count) })
+            'r', request, { entry.formula1 }, { range->from, range->step, Ext(range->count) })
              : std::nullopt,
         range->count, 3);
     const bool reread = keeping.keptAll();

@@ -266,8 +266,13 @@ namespace {
             return 1;
         }
         try {
-            if (options.save)
-                saveGdt(document, *options.save);
+            if (options.save) {
+                const GdtSaveResult saved = saveGdt(document, *options.save);
+                if (!saved.warning.empty()) {
+                    report(saved.warning);
+                    status = 1;
+                }
+            }
         } catch (const Error& error) {
             report(error.what());
             status = 1;

@@ -7,9 +7,10 @@
 #include "main_window.h"
 #include "platform/dialog_service.h"
 #include "platform/file_filter.h"
-#include "undo_commands.h"
 #include "recovery_controller.h"
+#include "undo_commands.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QUndoStack>
@@ -64,7 +65,12 @@ void MainWindow::loadDocument(const QString& path)
             || m_document.fileName() != nameBefore || ViewState::of(m_document) != viewBefore)
             resetHistory();
     });
-    const GdtLoadResult result = loadGdt(m_document, path.toStdString());
+    // A big file is read in slices between which the window repaints; what the user does, and
+    // the timers (a settle redraw of the half-loaded document), wait until the document is in.
+    const GdtLoadResult result = loadGdt(m_document, path.toStdString(), [](double) {
+        QCoreApplication::processEvents(
+            QEventLoop::ExcludeUserInputEvents | QEventLoop::X11ExcludeTimers);
+    });
     m_plotView.forgetSamples();
     // The list follows the table even when the redraw fails on a setting of the file, so it
     // never lists the entries of the document that was replaced.
@@ -88,9 +94,13 @@ void MainWindow::saveDocument()
         return;
     }
     flushPendingChanges();
-    saveGdt(m_document, m_document.fileName());
+    const GdtSaveResult result = saveGdt(m_document, m_document.fileName());
+    if (result.changedToUtf8)
+        adoptUtf8(m_document);
     m_undoStack->setClean();
     fileOpenedOrSaved(QString::fromStdString(m_document.fileName()));
+    if (!result.warning.empty())
+        m_dialogs.showError(errorBoxText(QString::fromStdString(result.warning)));
 }
 
 void MainWindow::saveDocumentAs()

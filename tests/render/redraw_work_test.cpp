@@ -7,6 +7,8 @@
 #include "trace.h"
 
 #include <algorithm>
+#include <cstring>
+#include <random>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -102,11 +104,14 @@ namespace {
     }
 
     // The bound stops a curve at an exact sample, counted in work: x = t and y = t cost
-    // 1 + NestedEvaluationCost each, so CurveWorkBudget / 66 samples are drawn, then the
-    // curve is hidden and what it drew stays. The curves after it are still drawn.
+    // 1 + NestedEvaluationCost each to scan for calls, to compile and to evaluate, so after the
+    // set-up (CurveWorkBudget - 132) / 66 samples are drawn, then the curve is hidden and what
+    // it drew stays. The curves after it are still drawn.
     TEST_F(BoundFixture, CurveThatPassesItsBudgetIsHiddenAndTheRedrawGoesOn)
     {
         constexpr std::uint64_t perSample = 2 * (1 + NestedEvaluationCost);
+        constexpr std::uint64_t setUp = 2 * perSample; // both texts scanned and compiled
+        constexpr std::uint64_t functionSetUp = 2 * (1 + NestedEvaluationCost);
         view.RedrawPlot();
         const std::size_t gridLines = operations(surface.trace(), "line").size();
         surface.clearTrace();
@@ -116,10 +121,11 @@ namespace {
         EXPECT_EQ(hidden, std::vector<int> { 0 });
         const std::size_t lines = operations(surface.trace(), "line").size() - gridLines;
         const std::size_t functionSamples = 1921; // columns 0 to 1920
-        EXPECT_EQ(lines, CurveWorkBudget / perSample + functionSamples);
+        const std::uint64_t samples = (CurveWorkBudget - setUp) / perSample;
+        EXPECT_EQ(lines, samples + functionSamples);
         // The sample that passes the budget is charged its first evaluation.
         EXPECT_EQ(view.lastRedrawWork(),
-            (CurveWorkBudget / perSample) * perSample + perSample / 2
+            setUp + samples * perSample + perSample / 2 + functionSetUp
                 + functionSamples * (1 + NestedEvaluationCost));
     }
 
@@ -141,7 +147,7 @@ namespace {
         surface.clearTrace();
         view.RedrawPlot();
         EXPECT_TRUE(hidden.empty());
-        EXPECT_EQ(view.lastRedrawWork(), 1921 * (1 + NestedEvaluationCost));
+        EXPECT_EQ(view.lastRedrawWork(), (2 + 1921) * (1 + NestedEvaluationCost)); // set-up too
     }
 
     // A formula left to the literal scan is charged what each evaluation did: a text too long
@@ -159,6 +165,100 @@ namespace {
         // A y of 500000 x lies far outside the band except near x = 0, so count the work.
         EXPECT_LE(view.lastRedrawWork(), CurveWorkBudget + perSample);
         EXPECT_GT(view.lastRedrawWork(), CurveWorkBudget);
+    }
+
+    // A curve's request holds only the callable entries its formulas reach through calls, in
+    // table order, and every text scanned to find them is charged (its length plus
+    // NestedEvaluationCost) before it is scanned.
+    TEST_F(BoundFixture, ACurveRequestHoldsWhatItsFormulasCallAndChargesTheirScan)
+    {
+        constexpr std::uint64_t C = NestedEvaluationCost;
+        add(GraphKind::Function, "f", "x*2");
+        add(GraphKind::Function, "g", "f(x)+1");
+        add(GraphKind::Function, "h", "sin(x)");
+        add(GraphKind::Function, "long", std::string(1'000'000, 'x')); // never called
+        add(GraphKind::Parametric, "p", "f(t)"); // no Function entry: never callable
+        struct Row
+        {
+            const char* formula;
+            bool calls;
+            std::vector<std::string> names;
+            std::uint64_t charged;
+        };
+        const Row rows[] = {
+            { "x", true, {}, 1 + C },
+            { "g(x)", true, { "f", "g" }, (4 + C) + (6 + C) + (3 + C) },
+            { "2*G(x)", true, { "f", "g" }, (6 + C) + (6 + C) + (3 + C) }, // folded to lower case
+            // The scanner tries each later letter of a run that is no call: "xg(" may call g.
+            { "xg(x)", true, { "f", "g" }, (5 + C) + (6 + C) + (3 + C) },
+            { "g (x)", true, {}, 5 + C }, // a name is only ever right before its bracket
+            { "p(t)", true, {}, 4 + C },
+            { "h(x)+h(x)", true, { "h" }, (9 + C) + (6 + C) },
+            { "g(x)", false, {}, 4 + C }, // calls switched off
+        };
+        for (const Row& row : rows) {
+            document.setFlag(Setting::OtherFunction, row.calls);
+            GraphEntry drawn;
+            drawn.name = "drawn";
+            RedrawWork work;
+            const DrawContext context { document, surface, 0, false, '.', &work };
+            const EvaluationRequest request = buildCurveRequest(context, drawn, { row.formula });
+            std::vector<std::string> names(request.funcNames.begin(),
+                request.funcNames.begin() + request.funcCount);
+            EXPECT_EQ(names, row.names) << row.formula;
+            EXPECT_EQ(work.curveWork(), row.charged) << row.formula;
+        }
+    }
+
+    // Leaving out the entries a formula never reaches changes no value: random formulas over
+    // names that overlap, call each other and are folded, evaluated with the whole table and
+    // with the curve's, agree bit for bit.
+    TEST_F(BoundFixture, TheCurveRequestGivesTheValuesOfTheWholeTable)
+    {
+        const char* pieces[] = { "f(x)", "g(x)", "ab(x)", "b(x)", "xab(x)", "F(x)", "sin(x)",
+            "x", "2", "(", ")", "+", "*", "-", "a", "h(", "|x|" };
+        add(GraphKind::Function, "f", "x*x+1");
+        add(GraphKind::Function, "g", "f(x)-b(x)");
+        add(GraphKind::Function, "b", "3x");
+        add(GraphKind::Function, "ab", "g(x/2)");
+        add(GraphKind::Function, "f", "f(x)+1"); // a second f: every entry of a name is run
+        add(GraphKind::Function, "h", "ab(x)*f(x)");
+        std::mt19937 random(24);
+        for (int round = 0; round < 300; ++round) {
+            std::string formula;
+            for (int k = 1 + static_cast<int>(random() % 8); k > 0; --k)
+                formula += pieces[random() % std::size(pieces)];
+            GraphEntry drawn;
+            drawn.name = round % 2 ? "g" : "drawn"; // a drawn graph never calls itself
+            RedrawWork work;
+            const DrawContext context { document, surface, 0, false, '.', &work };
+            EvaluationRequest whole = buildRequest(document, drawn);
+            EvaluationRequest curve = buildCurveRequest(context, drawn, { formula });
+            whole.formula = curve.formula = formula;
+            for (const Ext x : { Ext(-1.5), Ext(0), Ext(0.25), Ext(7) }) {
+                whole.x = curve.x = x;
+                const Ext a = Evaluate(whole);
+                const Ext b = Evaluate(curve);
+                EXPECT_EQ(std::memcmp(&a, &b, 10), 0) << formula << " at " << double(x);
+            }
+        }
+    }
+
+    // A curve whose formulas call more text than its budget covers is hidden before it
+    // evaluates a single sample; what it would copy and compile is never touched.
+    TEST_F(BoundFixture, ACurveTooLongToSetUpIsHiddenBeforeItsSamples)
+    {
+        std::string calls;
+        for (int i = 0; i < 25; ++i) {
+            const int slot = add(GraphKind::Function, name(i), std::string(1'000'000, 'x'));
+            document.entry(slot).visible = 0;
+            calls += (calls.empty() ? "" : "+") + name(i) + "(x)";
+        }
+        const int drawn = add(GraphKind::Function, "f", calls);
+        view.RedrawPlot();
+        EXPECT_EQ(hidden, std::vector<int> { drawn });
+        EXPECT_EQ(view.lastRedrawEvaluations(), 0u);
+        EXPECT_LE(view.lastRedrawWork(), CurveWorkBudget + 1'000'000 + NestedEvaluationCost);
     }
 
 } // namespace
