@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 namespace velquor {
 
@@ -18,11 +19,11 @@ namespace {
         int width;
         int lo;
         int hi;
-        int spanLo[5] = {};
-        int spanHi[5] = {};
+        int spanLo[WidestStampedPen] = {};
+        int spanHi[WidestStampedPen] = {};
 
         explicit Pen(int w)
-            : width(clampPenWidth(w))
+            : width(std::clamp(w, 1, WidestStampedPen))
             , lo(-(width - 1) / 2)
             , hi(width / 2)
         {
@@ -44,11 +45,16 @@ namespace {
         }
     };
 
-    // The five pens, made once.
+    // The pens, made once; width is within 1 to WidestStampedPen.
     const Pen& penOfWidth(int width)
     {
-        static const Pen pens[5] = { Pen(1), Pen(2), Pen(3), Pen(4), Pen(5) };
-        return pens[clampPenWidth(width) - 1];
+        static const auto pens = [] {
+            std::vector<Pen> made;
+            for (int w = 1; w <= WidestStampedPen; ++w)
+                made.emplace_back(w);
+            return made;
+        }();
+        return pens[static_cast<std::size_t>(width - 1)];
     }
 
     void stamp(const PixelBuffer& buffer, const Pen& pen, std::int64_t x, std::int64_t y,
@@ -163,7 +169,8 @@ int clampPenWidth(int width)
 }
 
 void rasterizeLine(
-    const PixelBuffer& buffer, int x0, int y0, int x1, int y1, std::uint32_t pixel, int penWidth)
+    const PixelBuffer& buffer, int x0, int y0, int x1, int y1, std::uint32_t pixel, int penWidth,
+    int widestPen)
 {
     std::int64_t dx = std::int64_t(x1) - x0;
     std::int64_t dy = std::int64_t(y1) - y0;
@@ -179,7 +186,8 @@ void rasterizeLine(
     w.b = std::llabs(xMajor ? dy : dx);
 
     // A centre may lie off the raster by up to the pen's reach and still paint on it.
-    const Pen& pen = penOfWidth(penWidth);
+    const Pen& pen
+        = penOfWidth(std::clamp(penWidth, 1, std::clamp(widestPen, 1, WidestStampedPen)));
     std::int64_t xLo = -pen.hi, xHi = std::int64_t(buffer.width) - 1 - pen.lo;
     std::int64_t yLo = -pen.hi, yHi = std::int64_t(buffer.height) - 1 - pen.lo;
 

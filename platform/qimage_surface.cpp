@@ -9,24 +9,42 @@ namespace velquor {
 
 namespace {
 
-    QImage blankImage(int width, int height)
+    QImage blankImage(int width, int height, double pixelRatio)
     {
         if (width <= 0 || height <= 0)
             return {};
         QImage image(width, height, QImage::Format_RGB32);
         image.fill(Qt::black);
-        // 96 dpi, so the 9-point plot font is 12 pixels high on every machine.
-        image.setDotsPerMeterX(3780);
-        image.setDotsPerMeterY(3780);
+        // 96 dpi, so the 9-point plot font is 12 pixels high on every machine (and 12 times
+        // the ratio at a device's pixels).
+        const int dotsPerMeter = qRound(3780 * pixelRatio);
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
         return image;
+    }
+
+    int widestPenAt(double pixelRatio)
+    {
+        return qRound(5 * pixelRatio);
     }
 
 } // namespace
 
-QImageSurface::QImageSurface(int width, int height)
-    : m_image(blankImage(width, height))
+QImageSurface::QImageSurface(int width, int height, double pixelRatio)
+    : m_pixelRatio(pixelRatio)
+    , m_image(blankImage(width, height, pixelRatio))
     , m_canvas(m_image)
 {
+    m_canvas.setWidestPen(widestPenAt(pixelRatio));
+}
+
+void QImageSurface::setPixelRatio(double pixelRatio)
+{
+    if (pixelRatio == m_pixelRatio)
+        return;
+    m_pixelRatio = pixelRatio;
+    m_image = blankImage(m_image.width(), m_image.height(), pixelRatio);
+    m_canvas.setWidestPen(widestPenAt(pixelRatio));
 }
 
 void QImageSurface::present()
@@ -43,6 +61,15 @@ void QImageSurface::present()
         m_present();
 }
 
+void QImageSurface::drawEnlarged(const QImage& picture)
+{
+    if (m_image.isNull() || picture.isNull())
+        return;
+    QPainter painter(&m_image);
+    painter.drawImage(
+        QRectF(0, 0, picture.width() * m_pixelRatio, picture.height() * m_pixelRatio), picture);
+}
+
 void QImageSurface::setPictureLog(PictureLog* log)
 {
     m_log = log;
@@ -57,7 +84,7 @@ void QImageSurface::resize(int width, int height)
         return;
     if (m_log)
         m_log->setSurfaceSize(width, height);
-    QImage next = blankImage(width, height);
+    QImage next = blankImage(width, height, m_pixelRatio);
     if (!next.isNull() && !m_image.isNull()) {
         QPainter painter(&next);
         painter.drawImage(0, 0, m_image);

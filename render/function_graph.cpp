@@ -46,6 +46,7 @@ namespace {
     // keeps this loop apart from the canvas calls, which makes both faster.
     struct Pen
     {
+        std::int64_t bandLimit = BandLimit; // in the surface's pixels
         bool up = true;
         std::optional<std::int64_t> previousRow; // the first sample has none to jump from
 
@@ -59,7 +60,7 @@ namespace {
                 return NoStroke;
             }
             const std::int64_t at = originRow + (noValue ? 0 : offset);
-            const bool accepted = std::llabs(at) < BandLimit
+            const bool accepted = std::llabs(at) < bandLimit
                 && (!previousRow || std::llabs(at - *previousRow) < height);
             std::uint8_t strokes = NoStroke;
             if (accepted) {
@@ -100,7 +101,7 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
 {
     Canvas& canvas = context.surface.canvas();
     canvas.setPenColor(entry.color);
-    canvas.setPenWidth(entry.width);
+    canvas.setPenWidth(scaledPenWidth(context, entry.width));
 
     const Document& document = context.document;
     EvaluationRequest request = buildRequest(document, entry);
@@ -108,9 +109,12 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
     const std::int32_t step = readStep(context);
     if (document.Zoom == 0)
         throwDivisionByZero();
-    const Ext zoom = document.Zoom;
-    const std::int32_t originColumn = document.CX;
-    const std::int32_t originRow = document.CY;
+    const auto view = surfaceView(context);
+    if (!view)
+        throw Error("Invalid floating point operation");
+    const Ext zoom = view->zoom;
+    const std::int32_t originColumn = view->originColumn;
+    const std::int32_t originRow = view->originRow;
     const int width = context.surface.width();
     const int height = context.surface.height();
 
@@ -135,6 +139,7 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
     std::array<std::uint8_t, CurveFormula::RunLength> strokes;
     std::array<int, CurveFormula::RunLength> rows;
     Pen pen;
+    pen.bandLimit = scaledPixels(context, BandLimit);
     std::int64_t offset = -std::int64_t(originColumn);
     while (originColumn + offset <= width) {
         // The samples are evaluated a run at a time, then drawn in order.
