@@ -142,10 +142,10 @@ void PlotView::drawCurves(RedrawWork& work, Surface& drawn, Surface* device)
 
 Surface* PlotView::drawnDeviceSurface()
 {
-    if (!m_deviceSurface || m_deviceRatio <= 1 || surface().width() <= 0
+    // Full screen shows the plot's surface at a display mode's size: no device picture then.
+    if (!m_deviceSurface || m_deviceRatio <= 1 || fullScreen != 0 || surface().width() <= 0
         || surface().height() <= 0)
         return nullptr;
-    // Full screen shows the plot's surface at a display mode's size: no device picture then.
     if (m_deviceSurface->width() != deviceExtent(surface().width(), m_deviceRatio)
         || m_deviceSurface->height() != deviceExtent(surface().height(), m_deviceRatio))
         return nullptr;

@@ -78,7 +78,8 @@ public:
     // the scale values' offsets scaled), and the presents show that one. The plot's own surface
     // is drawn exactly as without it, but not presented of itself: it stays the picture that is
     // copied, exported and printed. None when device is null or ratio is not above 1, and for
-    // any redraw where the device surface's size is not deviceExtent of the plot's.
+    // any redraw in full screen or where the device surface's size is not deviceExtent of the
+    // plot's.
     void showAtDevicePixels(Surface* device, Ext ratio);
     Surface* deviceSurface() const { return m_deviceSurface; }
     // Restoring a stored position: ten animated steps (each sets the settle counter to 1 and
