@@ -49,14 +49,21 @@ struct HighDpiPlot
     }
 };
 
-// A redraw at rest of a view not drawn before: every sample of both pictures evaluated.
+// A redraw at rest after a change of a, as stepping the constant draws, with the values kept as
+// the application keeps them: every value of the plot is new. Argument 10 + ratio: nothing kept,
+// so the device picture evaluates every one of its samples too.
 void highDpiRedrawAtRest(benchmark::State& state)
 {
     ensureGuiApplication();
-    HighDpiPlot plot(int(state.range(0)));
-    plot.view.setKeepSamples(false);
-    for (auto _ : state)
+    const int ratio = int(state.range(0)) % 10;
+    HighDpiPlot plot(ratio);
+    plot.view.setKeepSamples(state.range(0) < 10);
+    bool other = false;
+    for (auto _ : state) {
+        other = !other;
+        plot.document->setText(Setting::ValA, other ? "2.5" : "2");
         plot.view.RedrawPlot();
+    }
 }
 
 // A drag at the coarse step (20 pixels), 7 pixels to and fro after a redraw at rest, with the
@@ -76,7 +83,7 @@ void highDpiDragAtCoarseStep(benchmark::State& state)
     }
 }
 
-BENCHMARK(highDpiRedrawAtRest)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(highDpiRedrawAtRest)->Arg(1)->Arg(2)->Arg(11)->Arg(12)->Unit(benchmark::kMillisecond);
 BENCHMARK(highDpiDragAtCoarseStep)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -3,17 +3,39 @@
 #include "render/picture_log.h"
 
 #include <QPainter>
+#include <cstdlib>
+#include <sys/mman.h>
 #include <thread>
 
 namespace velquor {
 
 namespace {
 
+    // Pixels of a large surface in huge pages where the system offers them on request: a line
+    // drawn down a 4K-wide picture touches a new 4 KB page at every row, and the misses of the
+    // address translation then cost more than the pixels.
+    QImage allocateImage(int width, int height)
+    {
+        constexpr std::size_t HugePage = std::size_t(2) << 20;
+        const std::size_t bytes = std::size_t(width) * std::size_t(height) * 4;
+        if (bytes < 2 * HugePage)
+            return QImage(width, height, QImage::Format_RGB32);
+        const std::size_t rounded = (bytes + HugePage - 1) / HugePage * HugePage;
+        void* pixels = std::aligned_alloc(HugePage, rounded);
+        if (!pixels)
+            return QImage(width, height, QImage::Format_RGB32);
+        madvise(pixels, rounded, MADV_HUGEPAGE); // a hint: without it the pages are small
+        return QImage(static_cast<uchar*>(pixels), width, height, qsizetype(width) * 4,
+            QImage::Format_RGB32, [](void* data) { std::free(data); }, pixels);
+    }
+
     QImage blankImage(int width, int height, double pixelRatio)
     {
         if (width <= 0 || height <= 0)
             return {};
-        QImage image(width, height, QImage::Format_RGB32);
+        QImage image = allocateImage(width, height);
+        if (image.isNull())
+            return {};
         image.fill(Qt::black);
         // 96 dpi, so the 9-point plot font is 12 pixels high on every machine (and 12 times
         // the ratio at a device's pixels).

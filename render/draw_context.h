@@ -30,6 +30,9 @@ struct DrawContext
     // Device pixels per document pixel of the surface drawn on: 1 for the plot's own picture,
     // above 1 for the picture shown on a high-DPI screen (the same view at device pixels).
     Ext pixelRatio = 1;
+    // At a whole pixel ratio, the plot's own kept values: every ratio-th column of the denser
+    // surface samples the very x of a plot column, so a function graph reads them there.
+    const SampleCache* plotSamples = nullptr;
 };
 
 // The view in the pixels of the surface drawn on: at a pixel ratio of 1 the document's Zoom, CX

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -95,6 +96,33 @@ namespace {
         return series->offsets.data() + formula.runIndex();
     }
 
+    // On a surface denser than the plot's by a whole ratio r, the plot's kept values of this
+    // curve at the positions they take there: column offset o of the plot is r * o here, and
+    // x = (r * o) / (r * zoom) is the plot's o / zoom to the last bit (both products exact,
+    // the quotient rounded once). Empty series where there are none. The plot's pixel offsets
+    // are not taken: they are the plot's rows.
+    std::array<KeptSeries, 2> plotSeries(const DrawContext& context,
+        const EvaluationRequest& request, const GraphEntry& entry, Ext ratio)
+    {
+        std::array<KeptSeries, 2> scaled;
+        const Ext pixelRatio = context.pixelRatio;
+        if (!context.plotSamples || pixelRatio <= 1 || pixelRatio != std::floor(pixelRatio)
+            || pixelRatio > 16)
+            return scaled;
+        const auto inputs = SampleCache::inputsOf(
+            'f', request, { entry.formula1 }, { Ext(context.document.Zoom), ratio });
+        const KeptCurve* plot = inputs ? context.plotSamples->peek(context.slot, *inputs) : nullptr;
+        if (!plot)
+            return scaled;
+        const auto r = static_cast<std::int64_t>(pixelRatio);
+        for (std::size_t i = 0; i < scaled.size() && i < plot->series.size(); ++i) {
+            scaled[i].first = plot->series[i].first * r;
+            scaled[i].stride = plot->series[i].stride * r;
+            scaled[i].values = plot->series[i].values;
+        }
+        return scaled;
+    }
+
 } // namespace
 
 void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
@@ -134,7 +162,14 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
     KeptSeries* record = keeping.record(step == 1 ? DenseSeries : LatestSeries);
     if (record)
         record->offsets.reserve(static_cast<std::size_t>(samples));
-    formula.useKept({ keeping.kept(DenseSeries), keeping.kept(LatestSeries) }, record);
+    const std::array<KeptSeries, 2> plotValues
+        = keep ? plotSeries(context, request, entry, ratio) : std::array<KeptSeries, 2> {};
+    const auto plotValuesAt = [&](std::size_t i) {
+        return plotValues[i].values.empty() ? nullptr : &plotValues[i];
+    };
+    formula.useKept({ keeping.kept(DenseSeries), keeping.kept(LatestSeries), plotValuesAt(0),
+                        plotValuesAt(1) },
+        record);
     std::array<std::int64_t, CurveFormula::RunLength> offsets;
     std::array<std::uint8_t, CurveFormula::RunLength> strokes;
     std::array<int, CurveFormula::RunLength> rows;

@@ -159,8 +159,16 @@ void PlotView::drawOnDevice(Surface& device, RedrawWork* work, int slot,
     // not drawn.
     const KeptRandomSeed keptSeed;
     try {
+        // A parameter or polar curve samples the same parameters on both surfaces: it keeps its
+        // values with the plot's. A function graph's depend on the zoom: kept apart, and read
+        // from the plot's where the columns coincide.
+        const bool sameSamples = slot >= 0
+            && m_document.entry(slot).kind != static_cast<std::int32_t>(GraphKind::Function);
         DrawContext context { m_document, device, settleTicks, animating != 0, decimalPoint, work,
-            m_keepSamples ? &m_deviceSamples : nullptr, slot, m_deviceRatio };
+            !m_keepSamples ? nullptr
+                : sameSamples ? &m_samples
+                              : &m_deviceSamples,
+            slot, m_deviceRatio, m_keepSamples ? &m_samples : nullptr };
         draw(context);
         return;
     } catch (const Error&) {
