@@ -177,6 +177,27 @@ namespace {
         }
     }
 
+    // The device picture reads the plot's kept values (function graphs at every ratio-th column,
+    // parameter and polar curves wholly) exactly where it would evaluate the same numbers: with
+    // and without kept values both pictures are the same, call for call.
+    TEST(DevicePicture, KeptValuesDrawTheSameDevicePicture)
+    {
+        for (double ratio : { 2.0, 3.0, 1.5 }) {
+            Views kept(ratio);
+            Views evaluated(ratio);
+            evaluated.view.setKeepSamples(false);
+            for (const Step& step : steps()) {
+                const std::uint32_t seed = randomSeed();
+                kept.run(step.action);
+                setRandomSeed(seed);
+                evaluated.run(step.action);
+                EXPECT_EQ(kept.plot.trace(), evaluated.plot.trace()) << ratio << step.what;
+                EXPECT_EQ(kept.device.trace(), evaluated.device.trace()) << ratio << step.what;
+            }
+            EXPECT_GT(kept.view.keptSamples().bytes(), 0u);
+        }
+    }
+
     // At a ratio of 1 (or without a device surface, or one of another size, as in full screen)
     // the view draws and presents exactly as it always did.
     TEST(DevicePicture, NoDevicePictureDrawsTheSameTrace)
