@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <set>
 #include <utility>
@@ -217,6 +218,26 @@ namespace {
                 EXPECT_EQ(raster.painted(), stamps(l.x0, l.y0, l.x1, l.y1, width))
                     << width << ": " << l.x0 << " " << l.y0 << " " << l.x1 << " " << l.y1;
             }
+    }
+
+    // A whole picture of a device's size is filled by another path (stores past the caches):
+    // every pixel, from an unaligned start too, and nothing beyond it.
+    TEST(LineRasterizer, FillsLargePicturesWhole)
+    {
+        for (int offset : { 0, 1, 3 }) {
+            const int width = 2051;
+            const int height = 2050;
+            std::vector<std::uint32_t> pixels(std::size_t(width) * height + offset + 1, 7);
+            PixelBuffer buffer { pixels.data() + offset, width, height, width };
+            fillPixels(buffer, -5, -5, width + 5, height + 5, 0xFF123456);
+            EXPECT_EQ(std::count(pixels.begin() + offset, pixels.end() - 1, 0xFF123456u),
+                std::ptrdiff_t(width) * height)
+                << offset;
+            EXPECT_EQ(pixels.back(), 7u);
+            if (offset > 0) {
+                EXPECT_EQ(pixels.front(), 7u);
+            }
+        }
     }
 
     TEST(LineRasterizer, LinesOnAndAcrossTheEdgesPaintTheSameWalk)
