@@ -182,28 +182,28 @@ namespace {
         // The pens of a picture at a device's pixels (2 to 10 for the plot's 1 to 5 at ratio 2)
         // with the row count known to the compiler, which unrolls the stamp.
         case 2:
-            return stampAlongInside<2>(buffer, pen, at, w.a, majorStep, minorStep, twoA, twoB,
-                remainder, pixel);
+            return stampAlongInside<2>(
+                buffer, pen, at, w.a, majorStep, minorStep, twoA, twoB, remainder, pixel);
         case 3:
-            return stampAlongInside<3>(buffer, pen, at, w.a, majorStep, minorStep, twoA, twoB,
-                remainder, pixel);
+            return stampAlongInside<3>(
+                buffer, pen, at, w.a, majorStep, minorStep, twoA, twoB, remainder, pixel);
         case 4:
-            return stampAlongInside<4>(buffer, pen, at, w.a, majorStep, minorStep, twoA, twoB,
-                remainder, pixel);
+            return stampAlongInside<4>(
+                buffer, pen, at, w.a, majorStep, minorStep, twoA, twoB, remainder, pixel);
         case 6:
-            return stampAlongInside<6>(buffer, pen, at, w.a, majorStep, minorStep, twoA, twoB,
-                remainder, pixel);
+            return stampAlongInside<6>(
+                buffer, pen, at, w.a, majorStep, minorStep, twoA, twoB, remainder, pixel);
         default:
-            return stampAlongInside<0>(buffer, pen, at, w.a, majorStep, minorStep, twoA, twoB,
-                remainder, pixel);
+            return stampAlongInside<0>(
+                buffer, pen, at, w.a, majorStep, minorStep, twoA, twoB, remainder, pixel);
         }
     }
 
     // A wide pen along a horizontal or vertical walk: the stamps' union, one run of pixels per
     // row, instead of a stamp per step (a grid line at a device's pixels is thousands of steps).
     // The pen is a disc, so the spans of any run of its rows join into one span.
-    void straightWideLine(const PixelBuffer& buffer, const Pen& pen, const Walk& w, bool xMajor,
-        std::uint32_t pixel)
+    void straightWideLine(
+        const PixelBuffer& buffer, const Pen& pen, const Walk& w, bool xMajor, std::uint32_t pixel)
     {
         // The centres, ordered: the steps i = 0 .. A - 1 (the end point left out).
         const std::int64_t last = w.major0 + w.majorSign * (w.a - 1);
@@ -269,9 +269,8 @@ int clampPenWidth(int width)
     return std::clamp(width, 1, 5);
 }
 
-void rasterizeLine(
-    const PixelBuffer& buffer, int x0, int y0, int x1, int y1, std::uint32_t pixel, int penWidth,
-    int widestPen)
+void rasterizeLine(const PixelBuffer& buffer, int x0, int y0, int x1, int y1, std::uint32_t pixel,
+    int penWidth, int widestPen)
 {
     std::int64_t dx = std::int64_t(x1) - x0;
     std::int64_t dy = std::int64_t(y1) - y0;

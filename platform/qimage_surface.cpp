@@ -25,8 +25,9 @@ namespace {
         if (!pixels)
             return QImage(width, height, QImage::Format_RGB32);
         madvise(pixels, rounded, MADV_HUGEPAGE); // a hint: without it the pages are small
-        return QImage(static_cast<uchar*>(pixels), width, height, qsizetype(width) * 4,
-            QImage::Format_RGB32, [](void* data) { std::free(data); }, pixels);
+        return QImage(
+            static_cast<uchar*>(pixels), width, height, qsizetype(width) * 4, QImage::Format_RGB32,
+            [](void* data) { std::free(data); }, pixels);
     }
 
     QImage blankImage(int width, int height, double pixelRatio)

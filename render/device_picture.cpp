@@ -14,7 +14,7 @@ int deviceExtent(int pixels, Ext ratio)
         return 0;
     const Ext extent = std::ceil(Ext(pixels) * ratio);
     return extent >= Ext(std::numeric_limits<int>::max()) ? std::numeric_limits<int>::max()
-                                                           : static_cast<int>(extent);
+                                                          : static_cast<int>(extent);
 }
 
 ScaledSurface::ScaledSurface(Surface& plot, Surface& device, Ext ratio)
@@ -35,8 +35,8 @@ int ScaledSurface::scaled(int pixels) const
 void ScaledSurface::setPenWidth(int width)
 {
     // The widths the plot's canvas draws, 1 to 5, scaled.
-    m_device.canvas().setPenWidth(std::max(1,
-        static_cast<int>(std::floor(Ext(std::clamp(width, 1, 5)) * m_ratio + Ext(0.5)))));
+    m_device.canvas().setPenWidth(std::max(
+        1, static_cast<int>(std::floor(Ext(std::clamp(width, 1, 5)) * m_ratio + Ext(0.5)))));
 }
 
 void ScaledSurface::fillRect(int left, int top, int right, int bottom)

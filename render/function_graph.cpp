@@ -164,11 +164,10 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
         record->offsets.reserve(static_cast<std::size_t>(samples));
     const std::array<KeptSeries, 2> plotValues
         = keep ? plotSeries(context, request, entry, ratio) : std::array<KeptSeries, 2> {};
-    const auto plotValuesAt = [&](std::size_t i) {
-        return plotValues[i].values.empty() ? nullptr : &plotValues[i];
-    };
-    formula.useKept({ keeping.kept(DenseSeries), keeping.kept(LatestSeries), plotValuesAt(0),
-                        plotValuesAt(1) },
+    const auto plotValuesAt
+        = [&](std::size_t i) { return plotValues[i].values.empty() ? nullptr : &plotValues[i]; };
+    formula.useKept(
+        { keeping.kept(DenseSeries), keeping.kept(LatestSeries), plotValuesAt(0), plotValuesAt(1) },
         record);
     std::array<std::int64_t, CurveFormula::RunLength> offsets;
     std::array<std::uint8_t, CurveFormula::RunLength> strokes;

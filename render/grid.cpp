@@ -125,8 +125,8 @@ namespace {
             scaledPixels(context, 27) };
     }
 
-    std::int32_t labelPosition(std::int32_t origin, std::int32_t extent, std::int32_t farSide,
-        const LabelOffsets& offsets)
+    std::int32_t labelPosition(
+        std::int32_t origin, std::int32_t extent, std::int32_t farSide, const LabelOffsets& offsets)
     {
         if (origin > extent)
             return farSide;

@@ -247,9 +247,9 @@ void DrawPolarCurve(const DrawContext& context, const GraphEntry& entry)
                 previousUndefined = true;
                 continue;
             }
-            const auto point = bandPoint(band,
-                radii ? asOffset(columns[at]) : horizontalOffset(xs[at], zoom),
-                radii ? asOffset(rows[at]) : verticalOffset(ys[at], zoom, ratio));
+            const auto point
+                = bandPoint(band, radii ? asOffset(columns[at]) : horizontalOffset(xs[at], zoom),
+                    radii ? asOffset(rows[at]) : verticalOffset(ys[at], zoom, ratio));
             // Only the sample right after an undefined one starts with a move; samples outside
             // the band between them are joined across.
             if (point) {

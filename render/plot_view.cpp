@@ -165,7 +165,7 @@ void PlotView::drawOnDevice(Surface& device, RedrawWork* work, int slot,
         const bool sameSamples = slot >= 0
             && m_document.entry(slot).kind != static_cast<std::int32_t>(GraphKind::Function);
         DrawContext context { m_document, device, settleTicks, animating != 0, decimalPoint, work,
-            !m_keepSamples ? nullptr
+            !m_keepSamples    ? nullptr
                 : sameSamples ? &m_samples
                               : &m_deviceSamples,
             slot, m_deviceRatio, m_keepSamples ? &m_samples : nullptr };

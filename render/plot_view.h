@@ -110,8 +110,8 @@ private:
     // Draws on the device surface with a context at its pixel ratio; where that fails, draws
     // the plot's pixels scaled instead (randomSeedBefore: the seed the plot's drawing started
     // from, so that both draw the same numbers).
-    void drawOnDevice(Surface& device, RedrawWork* work, int slot,
-        std::uint32_t randomSeedBefore, const std::function<void(DrawContext&)>& draw);
+    void drawOnDevice(Surface& device, RedrawWork* work, int slot, std::uint32_t randomSeedBefore,
+        const std::function<void(DrawContext&)>& draw);
 
     Document& m_document;
     std::reference_wrapper<Surface> m_surface;

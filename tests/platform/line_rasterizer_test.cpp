@@ -1,8 +1,8 @@
 #include "platform/line_rasterizer.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <set>
 #include <utility>

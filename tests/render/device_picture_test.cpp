@@ -119,10 +119,11 @@ namespace {
                     v.mouseMove(131, 90, true);
                     v.mouseUp();
                 } },
-            { "settle", [](PlotView& v) {
-                 for (int i = 0; i < 32; ++i)
-                     v.tick();
-             } },
+            { "settle",
+                [](PlotView& v) {
+                    for (int i = 0; i < 32; ++i)
+                        v.tick();
+                } },
             { "zoom", [](PlotView& v) { v.setZoom(61); } },
             { "animation",
                 [](PlotView& v) {
@@ -165,13 +166,13 @@ namespace {
             Views views(ratio);
             for (const Step& step : steps()) {
                 views.run(step.action);
-                EXPECT_EQ(withoutPresents(views.plot.trace()),
-                    withoutPresents(views.plainPlot.trace()))
+                EXPECT_EQ(
+                    withoutPresents(views.plot.trace()), withoutPresents(views.plainPlot.trace()))
                     << ratio << ", " << step.what;
                 EXPECT_FALSE(views.device.trace().empty()) << ratio << ", " << step.what;
                 for (int slot = 0; slot < views.document.graphCount(); ++slot)
-                    EXPECT_EQ(views.document.entry(slot).visible,
-                        views.plainDocument.entry(slot).visible)
+                    EXPECT_EQ(
+                        views.document.entry(slot).visible, views.plainDocument.entry(slot).visible)
                         << ratio << ", " << step.what;
             }
         }
@@ -290,8 +291,8 @@ namespace {
                     double nearest = 1e9;
                     for (const test::Segment& d : deviceLines) {
                         if (c.ratio == 2) // the same samples: a vertex in each direction
-                            nearest = std::min(nearest,
-                                std::max(std::abs(d.x1 - x), std::abs(d.y1 - y)));
+                            nearest = std::min(
+                                nearest, std::max(std::abs(d.x1 - x), std::abs(d.y1 - y)));
                         else
                             nearest = std::min(nearest, distanceToSegment(x, y, d));
                     }
@@ -303,21 +304,23 @@ namespace {
             ASSERT_EQ(plotTexts.size(), deviceTexts.size()) << c.ratio;
             for (std::size_t i = 0; i < plotTexts.size(); ++i) {
                 EXPECT_EQ(deviceTexts[i].text, plotTexts[i].text);
-                EXPECT_LE(std::abs(double(deviceTexts[i].at.x) - c.ratio * double(plotTexts[i].at.x)),
+                EXPECT_LE(
+                    std::abs(double(deviceTexts[i].at.x) - c.ratio * double(plotTexts[i].at.x)),
                     c.textTolerance)
                     << c.ratio << ": " << plotTexts[i].text;
-                EXPECT_LE(std::abs(double(deviceTexts[i].at.y) - c.ratio * double(plotTexts[i].at.y)),
+                EXPECT_LE(
+                    std::abs(double(deviceTexts[i].at.y) - c.ratio * double(plotTexts[i].at.y)),
                     c.textTolerance)
                     << c.ratio << ": " << plotTexts[i].text;
             }
             std::vector<std::string> scaledWidths;
             for (const std::string& line : operations(plot, "penwidth"))
-                scaledWidths.push_back("penwidth "
-                    + std::to_string(std::lround(std::stoi(line.substr(9)) * c.ratio)));
+                scaledWidths.push_back(
+                    "penwidth " + std::to_string(std::lround(std::stoi(line.substr(9)) * c.ratio)));
             EXPECT_EQ(operations(device, "penwidth"), scaledWidths) << c.ratio;
             EXPECT_EQ(operations(device, "fill"),
-                std::vector<std::string> { "fill 0 0 " + std::to_string(views.device.width())
-                    + " " + std::to_string(views.device.height()) });
+                std::vector<std::string> { "fill 0 0 " + std::to_string(views.device.width()) + " "
+                    + std::to_string(views.device.height()) });
             // The sine's samples: one per device column from the left edge to the right.
             EXPECT_GE(operations(device, "line").size(),
                 operations(plot, "line").size() + std::size_t((c.ratio - 1) * Width));
