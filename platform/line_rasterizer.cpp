@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#include <vector>
 
 namespace velquor {
 
@@ -18,11 +22,11 @@ namespace {
         int width;
         int lo;
         int hi;
-        int spanLo[5] = {};
-        int spanHi[5] = {};
+        int spanLo[WidestStampedPen] = {};
+        int spanHi[WidestStampedPen] = {};
 
-        explicit Pen(int w)
-            : width(clampPenWidth(w))
+        constexpr explicit Pen(int w)
+            : width(std::clamp(w, 1, WidestStampedPen))
             , lo(-(width - 1) / 2)
             , hi(width / 2)
         {
@@ -44,11 +48,16 @@ namespace {
         }
     };
 
-    // The five pens, made once.
+    // The pens, made once; width is within 1 to WidestStampedPen.
     const Pen& penOfWidth(int width)
     {
-        static const Pen pens[5] = { Pen(1), Pen(2), Pen(3), Pen(4), Pen(5) };
-        return pens[clampPenWidth(width) - 1];
+        static const auto pens = [] {
+            std::vector<Pen> made;
+            for (int w = 1; w <= WidestStampedPen; ++w)
+                made.emplace_back(w);
+            return made;
+        }();
+        return pens[static_cast<std::size_t>(width - 1)];
     }
 
     void stamp(const PixelBuffer& buffer, const Pen& pen, std::int64_t x, std::int64_t y,
@@ -114,6 +123,35 @@ namespace {
         last = std::min(last, (2 * kHi + 1) * w.a / (2 * Wide(w.b)));
     }
 
+    // The stamps of a wide pen along a walk on the raster (see walkInside); Rows is the pen's
+    // width when the compiler should know it, 0 otherwise.
+    template <int Rows>
+    void stampAlongInside(const PixelBuffer& buffer, const Pen& pen, std::uint32_t* at,
+        std::int64_t steps, std::ptrdiff_t majorStep, std::ptrdiff_t minorStep, std::int64_t twoA,
+        std::int64_t twoB, std::int64_t remainder, std::uint32_t pixel)
+    {
+        // With the width known the spans are constants, and the stamp a few plain stores.
+        static constexpr Pen known(Rows != 0 ? Rows : 1);
+        const Pen& stamped = Rows != 0 ? known : pen;
+        const int rows = Rows != 0 ? Rows : pen.width;
+        std::ptrdiff_t rowOffset[WidestStampedPen];
+        for (int r = 0; r < rows; ++r)
+            rowOffset[r] = (stamped.lo + r) * buffer.stride;
+        for (std::int64_t i = 0; i < steps; ++i) {
+            for (int r = 0; r < rows; ++r) {
+                std::uint32_t* row = at + rowOffset[r];
+                for (int ox = stamped.spanLo[r]; ox <= stamped.spanHi[r]; ++ox)
+                    row[ox] = pixel;
+            }
+            at += majorStep;
+            remainder += twoB;
+            if (remainder >= twoA) {
+                remainder -= twoA;
+                at += minorStep;
+            }
+        }
+    }
+
     // The walk of a line whose every step, pen included, lies on the raster: no clipping, and
     // the pixel address itself steps along the major axis and, when the remainder overflows,
     // along the minor one.
@@ -140,19 +178,88 @@ namespace {
             }
             return;
         }
-        for (std::int64_t i = 0; i < w.a; ++i) {
-            for (int oy = pen.lo; oy <= pen.hi; ++oy) {
-                std::uint32_t* row = at + oy * buffer.stride;
-                for (int ox = pen.spanLo[oy - pen.lo]; ox <= pen.spanHi[oy - pen.lo]; ++ox)
-                    row[ox] = pixel;
-            }
-            at += majorStep;
-            remainder += twoB;
-            if (remainder >= twoA) {
-                remainder -= twoA;
-                at += minorStep;
-            }
+        switch (pen.width) {
+        // The pens of a picture at a device's pixels (2 to 10 for the plot's 1 to 5 at ratio 2)
+        // with the row count known to the compiler, which unrolls the stamp.
+        case 2:
+            return stampAlongInside<2>(
+                buffer, pen, at, w.a, majorStep, minorStep, twoA, twoB, remainder, pixel);
+        case 3:
+            return stampAlongInside<3>(
+                buffer, pen, at, w.a, majorStep, minorStep, twoA, twoB, remainder, pixel);
+        case 4:
+            return stampAlongInside<4>(
+                buffer, pen, at, w.a, majorStep, minorStep, twoA, twoB, remainder, pixel);
+        case 6:
+            return stampAlongInside<6>(
+                buffer, pen, at, w.a, majorStep, minorStep, twoA, twoB, remainder, pixel);
+        default:
+            return stampAlongInside<0>(
+                buffer, pen, at, w.a, majorStep, minorStep, twoA, twoB, remainder, pixel);
         }
+    }
+
+    // A wide pen along a horizontal or vertical walk: the stamps' union, one run of pixels per
+    // row, instead of a stamp per step (a grid line at a device's pixels is thousands of steps).
+    // The pen is a disc, so the spans of any run of its rows join into one span.
+    void straightWideLine(
+        const PixelBuffer& buffer, const Pen& pen, const Walk& w, bool xMajor, std::uint32_t pixel)
+    {
+        // The centres, ordered: the steps i = 0 .. A - 1 (the end point left out).
+        const std::int64_t last = w.major0 + w.majorSign * (w.a - 1);
+        const std::int64_t lowCentre = std::min(w.major0, last);
+        const std::int64_t highCentre = std::max(w.major0, last);
+        const std::int64_t minor = w.minor0;
+        const auto fillRow = [&](std::int64_t y, std::int64_t left, std::int64_t right) {
+            if (y < 0 || y >= buffer.height || left > right)
+                return;
+            left = std::max<std::int64_t>(left, 0);
+            right = std::min<std::int64_t>(right, std::int64_t(buffer.width) - 1);
+            std::uint32_t* row = buffer.pixels + y * buffer.stride;
+            for (std::int64_t x = left; x <= right; ++x)
+                row[x] = pixel;
+        };
+        if (xMajor) {
+            for (int oy = pen.lo; oy <= pen.hi; ++oy)
+                if (pen.spanLo[oy - pen.lo] <= pen.spanHi[oy - pen.lo])
+                    fillRow(minor + oy, lowCentre + pen.spanLo[oy - pen.lo],
+                        highCentre + pen.spanHi[oy - pen.lo]);
+            return;
+        }
+        // Row y is covered by the pen rows oy with a centre at y - oy.
+        const std::int64_t top = std::max<std::int64_t>(lowCentre + pen.lo, 0);
+        const std::int64_t bottom
+            = std::min<std::int64_t>(highCentre + pen.hi, std::int64_t(buffer.height) - 1);
+        for (std::int64_t y = top; y <= bottom; ++y) {
+            const int first = int(std::max<std::int64_t>(pen.lo, y - highCentre));
+            const int lastRow = int(std::min<std::int64_t>(pen.hi, y - lowCentre));
+            int left = pen.spanLo[first - pen.lo];
+            int right = pen.spanHi[first - pen.lo];
+            for (int oy = first + 1; oy <= lastRow; ++oy) {
+                left = std::min(left, pen.spanLo[oy - pen.lo]);
+                right = std::max(right, pen.spanHi[oy - pen.lo]);
+            }
+            fillRow(y, minor + left, minor + right);
+        }
+    }
+
+    // A whole large picture (the background of a picture at a device's pixels, 33 MB at 4K) is
+    // filled past the caches: stores that do not first read the memory they overwrite.
+    constexpr std::size_t StreamedFillPixels = std::size_t(4) << 20;
+
+    void streamFill(std::uint32_t* pixels, std::size_t count, std::uint32_t pixel)
+    {
+        std::size_t i = 0;
+#if defined(__SSE2__)
+        for (; i < count && (reinterpret_cast<std::uintptr_t>(pixels + i) & 15) != 0; ++i)
+            pixels[i] = pixel;
+        const __m128i four = _mm_set1_epi32(static_cast<int>(pixel));
+        for (; i + 4 <= count; i += 4)
+            _mm_stream_si128(reinterpret_cast<__m128i*>(pixels + i), four);
+        _mm_sfence();
+#endif
+        for (; i < count; ++i)
+            pixels[i] = pixel;
     }
 
 } // namespace
@@ -162,8 +269,8 @@ int clampPenWidth(int width)
     return std::clamp(width, 1, 5);
 }
 
-void rasterizeLine(
-    const PixelBuffer& buffer, int x0, int y0, int x1, int y1, std::uint32_t pixel, int penWidth)
+void rasterizeLine(const PixelBuffer& buffer, int x0, int y0, int x1, int y1, std::uint32_t pixel,
+    int penWidth, int widestPen)
 {
     std::int64_t dx = std::int64_t(x1) - x0;
     std::int64_t dy = std::int64_t(y1) - y0;
@@ -179,7 +286,12 @@ void rasterizeLine(
     w.b = std::llabs(xMajor ? dy : dx);
 
     // A centre may lie off the raster by up to the pen's reach and still paint on it.
-    const Pen& pen = penOfWidth(penWidth);
+    const Pen& pen
+        = penOfWidth(std::clamp(penWidth, 1, std::clamp(widestPen, 1, WidestStampedPen)));
+    if (pen.width > 1 && w.b == 0) {
+        straightWideLine(buffer, pen, w, xMajor, pixel);
+        return;
+    }
     std::int64_t xLo = -pen.hi, xHi = std::int64_t(buffer.width) - 1 - pen.lo;
     std::int64_t yLo = -pen.hi, yHi = std::int64_t(buffer.height) - 1 - pen.lo;
 
@@ -230,6 +342,12 @@ void fillPixels(
     int r = std::min(right, buffer.width), b = std::min(bottom, buffer.height);
     if (l >= r)
         return;
+    if (l == 0 && r == buffer.width && buffer.stride == buffer.width && t < b
+        && std::size_t(b - t) * std::size_t(r) >= StreamedFillPixels) {
+        streamFill(buffer.pixels + std::ptrdiff_t(t) * buffer.stride,
+            std::size_t(b - t) * std::size_t(r), pixel);
+        return;
+    }
     for (int y = t; y < b; ++y)
         std::fill(
             buffer.pixels + y * buffer.stride + l, buffer.pixels + y * buffer.stride + r, pixel);

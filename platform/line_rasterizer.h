@@ -18,9 +18,12 @@ struct PixelBuffer
 // leaving out the end point; a zero-length line paints nothing. Coordinates may lie anywhere
 // in the 32-bit range: the walk is clipped analytically, so exactly the pixels of the
 // unclipped walk that fall on the raster are painted. Widths above 1 stamp a round pen of
-// that diameter (clamped to 1..5) centred on every pixel of the same walk.
-void rasterizeLine(
-    const PixelBuffer& buffer, int x0, int y0, int x1, int y1, std::uint32_t pixel, int penWidth);
+// that diameter (clamped to 1..widestPen) centred on every pixel of the same walk.
+// widestPen is at most WidestStampedPen: the plot's pens go up to 5, those of a picture drawn
+// at a high-DPI screen's device pixels up to 5 times its ratio.
+inline constexpr int WidestStampedPen = 16;
+void rasterizeLine(const PixelBuffer& buffer, int x0, int y0, int x1, int y1, std::uint32_t pixel,
+    int penWidth, int widestPen = 5);
 
 // Fills the rectangle [left, right) x [top, bottom), clipped to the raster.
 void fillPixels(

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QPainter;
 
@@ -30,6 +31,13 @@ public:
     void setHandlers(Handlers handlers) { m_handlers = std::move(handlers); }
     QImageSurface& surface() { return m_surface; }
 
+    // On a screen with more device pixels than logical ones (a device pixel ratio above 1) the
+    // widget shows the picture of this surface, which has the widget's device pixels and
+    // which the redraw draws beside the plot's own surface; null at a ratio of 1. The resized
+    // handler runs when the ratio changes too (the window moved to another screen).
+    QImageSurface* deviceSurface();
+    double pixelRatio() const { return m_pixelRatio; }
+
     // What is drawn over the shown surface and never into it (the curve tracer's marker): the
     // copy, the export and the print take the surface without it.
     void setOverlay(std::function<void(QPainter& painter)> overlay)
@@ -48,6 +56,7 @@ public:
     }
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -56,7 +65,13 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Follows the widget's device pixel ratio and size; true when the ratio changed.
+    bool updateDeviceSurface();
+    bool showsDeviceSurface() const;
+
     QImageSurface& m_surface;
+    std::unique_ptr<QImageSurface> m_deviceSurface;
+    double m_pixelRatio = 1;
     Handlers m_handlers;
     std::function<void(QPainter&)> m_overlay;
     std::function<void()> m_presentListener;

@@ -56,7 +56,8 @@ void QImageCanvas::lineTo(int x, int y)
     if (m_log)
         m_log->lineTo(x, y);
     if (!m_image.isNull())
-        rasterizeLine(pixelsOf(m_image), m_x, m_y, x, y, toRgb(m_penColor), m_penWidth);
+        rasterizeLine(
+            pixelsOf(m_image), m_x, m_y, x, y, toRgb(m_penColor), m_penWidth, m_widestPen);
     m_x = x;
     m_y = y;
 }

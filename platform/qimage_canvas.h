@@ -52,6 +52,8 @@ public:
 
     // Every call from now on goes to the log too (none when null); the log outlives the use.
     void setLog(Canvas* log) { m_log = log; }
+    // Pens wider than this draw this wide (5 for the plot, more at a device's pixels).
+    void setWidestPen(int width) { m_widestPen = width; }
 
 private:
     QImage& m_image;
@@ -59,6 +61,7 @@ private:
     Canvas* m_log = nullptr;
     Color m_penColor = 0;
     int m_penWidth = 1;
+    int m_widestPen = 5;
     Color m_brushColor = 0xFFFFFF;
     Color m_fontColor = 0;
     int m_x = 0;

@@ -18,8 +18,10 @@ class PictureLog;
 class QImageSurface final : public Surface
 {
 public:
-    // A surface of the given size, cleared to black.
-    QImageSurface(int width = 0, int height = 0);
+    // A surface of the given size, cleared to black. pixelRatio above 1 makes the surface of a
+    // picture at a high-DPI screen's device pixels: its text is drawn at pixelRatio * 96 dpi
+    // and its pens go up to pixelRatio times the plot's widest.
+    QImageSurface(int width = 0, int height = 0, double pixelRatio = 1);
 
     Canvas& canvas() override { return m_canvas; }
     void present() override;
@@ -32,6 +34,12 @@ public:
     void resize(int width, int height);
 
     const QImage& image() const { return m_image; }
+    double pixelRatio() const { return m_pixelRatio; }
+    // A new ratio (a window moved to another screen): the surface is cleared to black.
+    void setPixelRatio(double pixelRatio);
+    // Draws the picture of the plot's pixels enlarged by the ratio over the surface (its
+    // top-left corner at the surface's), without smoothing.
+    void drawEnlarged(const QImage& picture);
 
     // Keeps the canvas calls that make the picture in the log (none when null), which is told
     // the surface's size now and at every resize; the log outlives its use.
@@ -47,6 +55,7 @@ public:
     std::chrono::nanoseconds frameInterval() const { return m_frameInterval; }
 
 private:
+    double m_pixelRatio;
     QImage m_image;
     QImageCanvas m_canvas;
     PictureLog* m_log = nullptr;

@@ -8,6 +8,7 @@
 #include "render/view_transform.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 #include <vector>
 
@@ -128,6 +129,35 @@ EvaluationRequest buildCurveRequest(const DrawContext& context, const GraphEntry
 Ext readRatio(const DrawContext& context)
 {
     return StrToFloat(context.document.settings().ratio, context.decimalPoint);
+}
+
+std::optional<SurfaceView> surfaceView(const DrawContext& context)
+{
+    const Document& document = context.document;
+    if (context.pixelRatio == 1)
+        return SurfaceView { Ext(document.Zoom), document.CX, document.CY };
+    const auto column = nearest32(Ext(document.CX) * context.pixelRatio);
+    const auto row = nearest32(Ext(document.CY) * context.pixelRatio);
+    if (!column || !row)
+        return std::nullopt;
+    return SurfaceView { Ext(document.Zoom) * context.pixelRatio, *column, *row };
+}
+
+std::int32_t scaledPixels(const DrawContext& context, std::int32_t pixels)
+{
+    if (context.pixelRatio == 1)
+        return pixels;
+    return Nearest(Ext(pixels) * context.pixelRatio);
+}
+
+int scaledPenWidth(const DrawContext& context, int width)
+{
+    if (context.pixelRatio == 1)
+        return width;
+    // The widths the plot's canvas draws, 1 to 5, scaled.
+    // Halves round up: a pen of 3 at 1.5 is 5 wide rather than 4.
+    return std::max(1,
+        static_cast<int>(std::floor(Ext(std::clamp(width, 1, 5)) * context.pixelRatio + Ext(0.5))));
 }
 
 void RedrawWork::throwSpent()

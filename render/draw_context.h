@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 
 namespace velquor {
@@ -27,7 +28,31 @@ struct DrawContext
     RedrawWork* work = nullptr; // the redraw's work bound; none when null
     SampleCache* samples = nullptr; // the values kept from redraw to redraw; none when null
     int slot = -1; // the drawn entry's slot, under which its values are kept
+    // Device pixels per document pixel of the surface drawn on: 1 for the plot's own picture,
+    // above 1 for the picture shown on a high-DPI screen (the same view at device pixels).
+    Ext pixelRatio = 1;
+    // At a whole pixel ratio, the plot's own kept values: every ratio-th column of the denser
+    // surface samples the very x of a plot column, so a function graph reads them there.
+    const SampleCache* plotSamples = nullptr;
 };
+
+// The view in the pixels of the surface drawn on: at a pixel ratio of 1 the document's Zoom, CX
+// and CY as they are; at a ratio r the same plot units at the same places of a surface r times
+// as dense (zoom * r, origin Nearest(origin * r)).
+struct SurfaceView
+{
+    Ext zoom; // pixels per plot unit
+    std::int32_t originColumn;
+    std::int32_t originRow;
+};
+// Nothing when the scaled origin leaves the 32-bit range.
+std::optional<SurfaceView> surfaceView(const DrawContext& context);
+// A length or offset of the document's pixels in the surface's: Nearest(pixels * ratio); the
+// value itself at a ratio of 1.
+std::int32_t scaledPixels(const DrawContext& context, std::int32_t pixels);
+// A pen width in the surface's pixels: the width itself at a ratio of 1, otherwise the width
+// the plot's canvas draws (1 to 5) scaled.
+int scaledPenWidth(const DrawContext& context, int width);
 
 // The message RedrawPlot writes at the top left when a curve could not be drawn.
 inline constexpr std::string_view CannotDrawMessage

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -46,6 +47,7 @@ namespace {
     // keeps this loop apart from the canvas calls, which makes both faster.
     struct Pen
     {
+        std::int64_t bandLimit = BandLimit; // in the surface's pixels
         bool up = true;
         std::optional<std::int64_t> previousRow; // the first sample has none to jump from
 
@@ -59,7 +61,7 @@ namespace {
                 return NoStroke;
             }
             const std::int64_t at = originRow + (noValue ? 0 : offset);
-            const bool accepted = std::llabs(at) < BandLimit
+            const bool accepted = std::llabs(at) < bandLimit
                 && (!previousRow || std::llabs(at - *previousRow) < height);
             std::uint8_t strokes = NoStroke;
             if (accepted) {
@@ -94,22 +96,52 @@ namespace {
         return series->offsets.data() + formula.runIndex();
     }
 
+    // On a surface denser than the plot's by a whole ratio r, the plot's kept values of this
+    // curve at the positions they take there: column offset o of the plot is r * o here, and
+    // x = (r * o) / (r * zoom) is the plot's o / zoom to the last bit (both products exact,
+    // the quotient rounded once). Empty series where there are none. The plot's pixel offsets
+    // are not taken: they are the plot's rows.
+    std::array<KeptSeries, 2> plotSeries(const DrawContext& context,
+        const EvaluationRequest& request, const GraphEntry& entry, Ext ratio)
+    {
+        std::array<KeptSeries, 2> scaled;
+        const Ext pixelRatio = context.pixelRatio;
+        if (!context.plotSamples || pixelRatio <= 1 || pixelRatio != std::floor(pixelRatio)
+            || pixelRatio > 16)
+            return scaled;
+        const auto inputs = SampleCache::inputsOf(
+            'f', request, { entry.formula1 }, { Ext(context.document.Zoom), ratio });
+        const KeptCurve* plot = inputs ? context.plotSamples->peek(context.slot, *inputs) : nullptr;
+        if (!plot)
+            return scaled;
+        const auto r = static_cast<std::int64_t>(pixelRatio);
+        for (std::size_t i = 0; i < scaled.size() && i < plot->series.size(); ++i) {
+            scaled[i].first = plot->series[i].first * r;
+            scaled[i].stride = plot->series[i].stride * r;
+            scaled[i].values = plot->series[i].values;
+        }
+        return scaled;
+    }
+
 } // namespace
 
 void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
 {
     Canvas& canvas = context.surface.canvas();
     canvas.setPenColor(entry.color);
-    canvas.setPenWidth(entry.width);
+    canvas.setPenWidth(scaledPenWidth(context, entry.width));
 
     const Document& document = context.document;
     const Ext ratio = readRatio(context);
     const std::int32_t step = readStep(context);
     if (document.Zoom == 0)
         throwDivisionByZero();
-    const Ext zoom = document.Zoom;
-    const std::int32_t originColumn = document.CX;
-    const std::int32_t originRow = document.CY;
+    const auto view = surfaceView(context);
+    if (!view)
+        throw Error("Invalid floating point operation");
+    const Ext zoom = view->zoom;
+    const std::int32_t originColumn = view->originColumn;
+    const std::int32_t originRow = view->originRow;
     const int width = context.surface.width();
     const int height = context.surface.height();
 
@@ -130,11 +162,18 @@ void DrawFunctionGraph(const DrawContext& context, const GraphEntry& entry)
     KeptSeries* record = keeping.record(step == 1 ? DenseSeries : LatestSeries);
     if (record)
         record->offsets.reserve(static_cast<std::size_t>(samples));
-    formula.useKept({ keeping.kept(DenseSeries), keeping.kept(LatestSeries) }, record);
+    const std::array<KeptSeries, 2> plotValues
+        = keep ? plotSeries(context, request, entry, ratio) : std::array<KeptSeries, 2> {};
+    const auto plotValuesAt
+        = [&](std::size_t i) { return plotValues[i].values.empty() ? nullptr : &plotValues[i]; };
+    formula.useKept(
+        { keeping.kept(DenseSeries), keeping.kept(LatestSeries), plotValuesAt(0), plotValuesAt(1) },
+        record);
     std::array<std::int64_t, CurveFormula::RunLength> offsets;
     std::array<std::uint8_t, CurveFormula::RunLength> strokes;
     std::array<int, CurveFormula::RunLength> rows;
     Pen pen;
+    pen.bandLimit = scaledPixels(context, BandLimit);
     std::int64_t offset = -std::int64_t(originColumn);
     while (originColumn + offset <= width) {
         // The samples are evaluated a run at a time, then drawn in order.

@@ -1,5 +1,6 @@
 #include "render/grid.h"
 
+#include "calc/error.h"
 #include "calc/number_text.h"
 #include "document/document.h"
 #include "render/view_transform.h"
@@ -109,56 +110,92 @@ namespace {
         return std::clamp(width, 1, 5);
     }
 
-    std::int32_t labelPosition(std::int32_t origin, std::int32_t extent, std::int32_t farSide)
+    // The distances the grid places its scale values at, in the surface's pixels.
+    struct LabelOffsets
+    {
+        std::int32_t gap; // from a line to its scale value
+        std::int32_t nearEdge; // from the near edge when the origin lies before it
+        std::int32_t belowLastRow; // from the bottom edge, room for a scale value's row
+        std::int32_t beforeLastColumn; // from the right edge, room for a scale value
+    };
+
+    LabelOffsets labelOffsetsOf(const DrawContext& context)
+    {
+        return { scaledPixels(context, 3), scaledPixels(context, 5), scaledPixels(context, 13),
+            scaledPixels(context, 27) };
+    }
+
+    std::int32_t labelPosition(
+        std::int32_t origin, std::int32_t extent, std::int32_t farSide, const LabelOffsets& offsets)
     {
         if (origin > extent)
             return farSide;
         if (origin < 0)
-            return 5;
-        return origin + 3; // origin <= extent, so this cannot overflow
+            return offsets.nearEdge;
+        return origin + offsets.gap; // origin <= extent, so this cannot overflow
     }
 
-    void drawVerticalLines(DrawContext& context, std::int32_t zoom, Canvas& canvas)
+    // The spacing rule decides on the document's pixels, so that a denser surface gets the same
+    // lines; their distance is then taken to the surface's pixels.
+    std::optional<GridStep> surfaceStep(const DrawContext& context, std::optional<GridStep> step)
+    {
+        if (!step || context.pixelRatio == 1)
+            return step;
+        const std::int64_t pixels
+            = nearest64Saturated(static_cast<Ext>(step->pixels) * context.pixelRatio);
+        if (pixels <= 0)
+            return std::nullopt;
+        return GridStep { pixels, step->value };
+    }
+
+    void drawVerticalLines(
+        DrawContext& context, std::int32_t zoom, const SurfaceView& view, Canvas& canvas)
     {
         const Document& document = context.document;
         const int width = context.surface.width();
         const int height = context.surface.height();
-        const std::int32_t labelRow = labelPosition(document.CY, height, height - 13);
+        const LabelOffsets offsets = labelOffsetsOf(context);
+        const std::int32_t labelRow
+            = labelPosition(view.originRow, height, height - offsets.belowLastRow, offsets);
         const std::int64_t value = nearest64Saturated(
             StrToFloat(document.settings().interval2, context.decimalPoint) * TenThousand);
-        const auto step = spacingRule(Int128(zoom) * value, value);
+        const auto step = surfaceStep(context, spacingRule(Int128(zoom) * value, value));
         if (!step)
             return;
         auto draw = [&](std::int32_t column, Int128 scaleValue) {
-            canvas.textOut(column + 3, labelRow, scaleText(scaleValue, context.decimalPoint));
+            canvas.textOut(
+                column + offsets.gap, labelRow, scaleText(scaleValue, context.decimalPoint));
             canvas.moveTo(column, 0);
             canvas.lineTo(column, height);
         };
-        walkLines(document.CX, width, +1, *step, draw);
-        walkLines(document.CX, width, -1, *step, draw);
+        walkLines(view.originColumn, width, +1, *step, draw);
+        walkLines(view.originColumn, width, -1, *step, draw);
     }
 
-    void drawHorizontalLines(
-        DrawContext& context, std::int32_t zoom, std::int64_t ratio, Canvas& canvas)
+    void drawHorizontalLines(DrawContext& context, std::int32_t zoom, std::int64_t ratio,
+        const SurfaceView& view, Canvas& canvas)
     {
         const Document& document = context.document;
         const int width = context.surface.width();
         const int height = context.surface.height();
-        const std::int32_t labelColumn = labelPosition(document.CX, width, width - 27);
+        const LabelOffsets offsets = labelOffsetsOf(context);
+        const std::int32_t labelColumn
+            = labelPosition(view.originColumn, width, width - offsets.beforeLastColumn, offsets);
         const std::int64_t value = nearest64Saturated(
             StrToFloat(document.settings().interval, context.decimalPoint) * TenThousand);
         const std::int64_t pixels
             = nearest64Saturated(Ext(zoom) * Ext(value) * Ext(ratio) / TenThousand);
-        const auto step = spacingRule(pixels, value);
+        const auto step = surfaceStep(context, spacingRule(pixels, value));
         if (!step)
             return;
         auto draw = [&](std::int32_t row, Int128 scaleValue) {
-            canvas.textOut(labelColumn, row + 3, scaleText(-scaleValue, context.decimalPoint));
+            canvas.textOut(
+                labelColumn, row + offsets.gap, scaleText(-scaleValue, context.decimalPoint));
             canvas.moveTo(0, row);
             canvas.lineTo(width, row);
         };
-        walkLines(document.CY, height, +1, *step, draw);
-        walkLines(document.CY, height, -1, *step, draw);
+        walkLines(view.originRow, height, +1, *step, draw);
+        walkLines(view.originRow, height, -1, *step, draw);
     }
 
 } // namespace
@@ -172,23 +209,27 @@ void DrawGrid(DrawContext& context)
     if (document.Zoom < 1)
         document.Zoom = 1;
 
+    const auto view = surfaceView(context);
+    if (!view)
+        throw Error("Invalid floating point operation");
     Canvas& canvas = context.surface.canvas();
     canvas.setFontColor(settings.mainLineColor);
     canvas.setBrushColor(settings.backgroundColor);
-    canvas.setPenWidth(lineWidthOf(settings.mainLineWidth));
+    canvas.setPenWidth(scaledPenWidth(context, lineWidthOf(settings.mainLineWidth)));
     canvas.setPenColor(settings.mainLineColor);
     const int width = context.surface.width();
     const int height = context.surface.height();
     canvas.fillRect(0, 0, width, height);
 
     if (settings.checkScale) {
-        drawVerticalLines(context, document.Zoom, canvas);
-        drawHorizontalLines(context, document.Zoom, ratio, canvas);
+        drawVerticalLines(context, document.Zoom, *view, canvas);
+        drawHorizontalLines(context, document.Zoom, ratio, *view, canvas);
     }
 
     // The axes lie one pixel right of and below the origin's grid lines: two pixels wide.
-    const std::int32_t axisRow = saturatingAdd(document.CY, 1);
-    const std::int32_t axisColumn = saturatingAdd(document.CX, 1);
+    const std::int32_t axisStep = scaledPixels(context, 1);
+    const std::int32_t axisRow = saturatingAdd(view->originRow, axisStep);
+    const std::int32_t axisColumn = saturatingAdd(view->originColumn, axisStep);
     canvas.moveTo(0, axisRow);
     canvas.lineTo(width, axisRow);
     canvas.moveTo(axisColumn, 0);

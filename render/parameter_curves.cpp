@@ -45,13 +45,34 @@ namespace {
 
     // The surface point of the offsets from the origin, or nothing when the sample lies outside
     // the band |dy| < 3000 or its offsets do not fit.
-    std::optional<Point> bandPoint(
-        const Document& document, std::optional<std::int32_t> dx, std::optional<std::int32_t> dy)
+    // The band and the origin are in the surface's pixels.
+    struct Band
     {
-        if (!dx || !dy || std::abs(*dy) >= BandLimit)
+        std::int32_t limit;
+        std::int32_t originColumn;
+        std::int32_t originRow;
+    };
+
+    Band bandOf(const DrawContext& context, const SurfaceView& view)
+    {
+        return { scaledPixels(context, BandLimit), view.originColumn, view.originRow };
+    }
+
+    SurfaceView viewOf(const DrawContext& context)
+    {
+        const auto view = surfaceView(context);
+        if (!view)
+            throw Error("Invalid floating point operation");
+        return *view;
+    }
+
+    std::optional<Point> bandPoint(
+        const Band& band, std::optional<std::int32_t> dx, std::optional<std::int32_t> dy)
+    {
+        if (!dx || !dy || std::abs(*dy) >= band.limit)
             return std::nullopt;
-        const auto x = surfaceCoordinate(document.CX, *dx);
-        const auto y = surfaceCoordinate(document.CY, *dy);
+        const auto x = surfaceCoordinate(band.originColumn, *dx);
+        const auto y = surfaceCoordinate(band.originRow, *dy);
         if (!x || !y)
             return std::nullopt;
         return Point { *x, *y };
@@ -68,10 +89,11 @@ namespace {
         return count;
     }
 
-    void setPen(Canvas& canvas, const GraphEntry& entry)
+    void setPen(const DrawContext& context, const GraphEntry& entry)
     {
+        Canvas& canvas = context.surface.canvas();
         canvas.setPenColor(entry.color);
-        canvas.setPenWidth(entry.width);
+        canvas.setPenWidth(scaledPenWidth(context, entry.width));
     }
 
 } // namespace
@@ -79,10 +101,11 @@ namespace {
 void DrawParameterCurve(const DrawContext& context, const GraphEntry& entry)
 {
     Canvas& canvas = context.surface.canvas();
-    setPen(canvas, entry);
-    const Document& document = context.document;
+    setPen(context, entry);
     const Ext ratio = readRatio(context);
-    const Ext zoom = document.Zoom;
+    const SurfaceView view = viewOf(context);
+    const Ext zoom = view.zoom;
+    const Band band = bandOf(context, view);
     const auto range = readParameterRange(entry, context.decimalPoint);
     if (!range)
         return;
@@ -127,7 +150,7 @@ void DrawParameterCurve(const DrawContext& context, const GraphEntry& entry)
             }
             const auto at = static_cast<std::size_t>(i);
             const auto point
-                = bandPoint(document, xs ? asOffset(columns[at]) : horizontalOffset(vx, zoom),
+                = bandPoint(band, xs ? asOffset(columns[at]) : horizontalOffset(vx, zoom),
                     ys ? asOffset(rows[at]) : verticalOffset(vy, zoom, ratio));
             if (!point)
                 continue; // joined across from the last drawn sample
@@ -147,10 +170,11 @@ void DrawParameterCurve(const DrawContext& context, const GraphEntry& entry)
 void DrawPolarCurve(const DrawContext& context, const GraphEntry& entry)
 {
     Canvas& canvas = context.surface.canvas();
-    setPen(canvas, entry);
-    const Document& document = context.document;
+    setPen(context, entry);
     const Ext ratio = readRatio(context);
-    const Ext zoom = document.Zoom;
+    const SurfaceView view = viewOf(context);
+    const Ext zoom = view.zoom;
+    const Band band = bandOf(context, view);
     const auto range = readParameterRange(entry, context.decimalPoint);
     if (!range)
         return;
@@ -222,9 +246,9 @@ void DrawPolarCurve(const DrawContext& context, const GraphEntry& entry)
                 previousUndefined = true;
                 continue;
             }
-            const auto point = bandPoint(document,
-                radii ? asOffset(columns[at]) : horizontalOffset(xs[at], zoom),
-                radii ? asOffset(rows[at]) : verticalOffset(ys[at], zoom, ratio));
+            const auto point
+                = bandPoint(band, radii ? asOffset(columns[at]) : horizontalOffset(xs[at], zoom),
+                    radii ? asOffset(rows[at]) : verticalOffset(ys[at], zoom, ratio));
             // Only the sample right after an undefined one starts with a move; samples outside
             // the band between them are joined across.
             if (point) {

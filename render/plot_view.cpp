@@ -3,10 +3,13 @@
 #include "calc/error.h"
 #include "document/document.h"
 #include "render/curve_drawers.h"
+#include "render/device_picture.h"
 #include "render/grid.h"
+#include "render/kept_random_seed.h"
 #include "render/view_transform.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace velquor {
 namespace {
@@ -53,13 +56,24 @@ void PlotView::RedrawPlot()
         m_hooks.setZoomText(std::to_string(m_document.Zoom) + " %");
     if (m_hooks.setBusyLamp)
         m_hooks.setBusyLamp(true);
+    // With a device picture the plot's own surface is drawn without presenting, and the device
+    // surface is presented through the plot's present instead.
+    Surface* deviceSurface = drawnDeviceSurface();
+    PresentingSurface unshownPlot(surface(), nullptr);
+    std::optional<PresentingSurface> shownDevice;
+    if (deviceSurface)
+        shownDevice.emplace(*deviceSurface, &surface());
+    Surface& drawn = deviceSurface ? unshownPlot : surface();
+    Surface* device = shownDevice ? &*shownDevice : nullptr;
     if (!m_traceMode) {
         // A failure here leaves the redraw with the lamp red and nothing presented.
-        DrawContext context { m_document, surface(), settleTicks, animating != 0, decimalPoint };
+        DrawContext context { m_document, drawn, settleTicks, animating != 0, decimalPoint };
         DrawGrid(context);
+        if (device)
+            drawOnDevice(*device, nullptr, -1, randomSeed(), DrawGrid);
     }
     RedrawWork work;
-    drawCurves(work);
+    drawCurves(work, drawn, device);
     m_lastRedrawWork = work.redrawWork();
     m_lastRedrawEvaluations = work.evaluatedSamples();
     surface().present();
@@ -67,54 +81,132 @@ void PlotView::RedrawPlot()
         m_hooks.setBusyLamp(false);
 }
 
-void PlotView::drawCurves(RedrawWork& work)
+namespace {
+
+    void drawCurve(const DrawContext& context, const GraphEntry& entry)
+    {
+        switch (static_cast<GraphKind>(entry.kind)) {
+        case GraphKind::Function:
+            DrawFunctionGraph(context, entry);
+            break;
+        case GraphKind::Parametric:
+            DrawParameterCurve(context, entry);
+            break;
+        case GraphKind::Polar:
+            DrawPolarCurve(context, entry);
+            break;
+        default:
+            break; // stored positions and constant sets are never drawn
+        }
+    }
+
+} // namespace
+
+void PlotView::drawCurves(RedrawWork& work, Surface& drawn, Surface* device)
 {
+    RedrawWork deviceWork;
     for (int slot = 0; slot < m_document.graphCount(); ++slot) {
         const GraphEntry entry = m_document.entry(slot); // the drawers get a copy
         if (entry.visible == 0)
             continue;
         // The context is made per curve: a nested redraw from a present may change the view.
-        const DrawContext context { m_document, surface(), settleTicks, animating != 0,
-            decimalPoint, &work, m_keepSamples ? &m_samples : nullptr, slot };
+        const DrawContext context { m_document, drawn, settleTicks, animating != 0, decimalPoint,
+            &work, m_keepSamples ? &m_samples : nullptr, slot };
         work.startCurve();
+        const std::uint32_t seed = device ? randomSeed() : 0;
         try {
-            switch (static_cast<GraphKind>(entry.kind)) {
-            case GraphKind::Function:
-                DrawFunctionGraph(context, entry);
-                break;
-            case GraphKind::Parametric:
-                DrawParameterCurve(context, entry);
-                break;
-            case GraphKind::Polar:
-                DrawPolarCurve(context, entry);
-                break;
-            default:
-                break; // stored positions and constant sets are never drawn
-            }
+            drawCurve(context, entry);
         } catch (const Error&) {
             m_document.entry(slot).visible = 0;
-            Canvas& canvas = surface().canvas();
-            canvas.textOut(0, 0, CannotDrawMessage);
-            canvas.release();
+            for (Surface* shown : { &drawn, device }) {
+                if (!shown)
+                    continue;
+                Canvas& canvas = shown->canvas();
+                canvas.textOut(0, 0, CannotDrawMessage);
+                canvas.release();
+            }
             surface().present();
             if (m_hooks.entryHidden)
                 m_hooks.entryHidden(slot);
+            continue;
+        }
+        if (device) {
+            deviceWork.startCurve();
+            drawOnDevice(*device, &deviceWork, slot, seed,
+                [&entry](DrawContext& deviceContext) { drawCurve(deviceContext, entry); });
         }
     }
     m_samples.forgetFrom(m_document.graphCount());
+    m_deviceSamples.forgetFrom(m_document.graphCount());
+}
+
+Surface* PlotView::drawnDeviceSurface()
+{
+    // Full screen shows the plot's surface at a display mode's size: no device picture then.
+    if (!m_deviceSurface || m_deviceRatio <= 1 || fullScreen != 0 || surface().width() <= 0
+        || surface().height() <= 0)
+        return nullptr;
+    if (m_deviceSurface->width() != deviceExtent(surface().width(), m_deviceRatio)
+        || m_deviceSurface->height() != deviceExtent(surface().height(), m_deviceRatio))
+        return nullptr;
+    return m_deviceSurface;
+}
+
+void PlotView::drawOnDevice(Surface& device, RedrawWork* work, int slot,
+    std::uint32_t randomSeedBefore, const std::function<void(DrawContext&)>& draw)
+{
+    // The plot's own drawing goes on with the numbers of "random" as if the device picture were
+    // not drawn.
+    const KeptRandomSeed keptSeed;
+    try {
+        // A parameter or polar curve samples the same parameters on both surfaces: it keeps its
+        // values with the plot's. A function graph's depend on the zoom: kept apart, and read
+        // from the plot's where the columns coincide.
+        const bool sameSamples = slot >= 0
+            && m_document.entry(slot).kind != static_cast<std::int32_t>(GraphKind::Function);
+        DrawContext context { m_document, device, settleTicks, animating != 0, decimalPoint, work,
+            !m_keepSamples    ? nullptr
+                : sameSamples ? &m_samples
+                              : &m_deviceSamples,
+            slot, m_deviceRatio, m_keepSamples ? &m_samples : nullptr };
+        draw(context);
+        return;
+    } catch (const Error&) {
+    }
+    // The plot's drawing just succeeded from the same inputs; drawn again it succeeds alike.
+    setRandomSeed(randomSeedBefore);
+    ScaledSurface scaled(surface(), device, m_deviceRatio);
+    DrawContext context { m_document, scaled, settleTicks, animating != 0, decimalPoint, nullptr,
+        nullptr, slot };
+    try {
+        draw(context);
+    } catch (const Error&) {
+    }
+}
+
+void PlotView::showAtDevicePixels(Surface* device, Ext ratio)
+{
+    if (!device || !(ratio > 1)) {
+        device = nullptr;
+        ratio = 1;
+    }
+    if (device != m_deviceSurface || ratio != m_deviceRatio)
+        m_deviceSamples.clear();
+    m_deviceSurface = device;
+    m_deviceRatio = ratio;
 }
 
 void PlotView::setKeepSamples(bool keep)
 {
     m_keepSamples = keep;
     if (!keep)
-        m_samples.clear();
+        forgetSamples();
 }
 
 void PlotView::initialiseView()
 {
     settleTicks = 0;
-    m_samples.clear();
+    forgetSamples();
     m_document.initialiseView(surface().width(), surface().height());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "canvas.h"
+#include "draw_context.h"
 #include "keys.h"
 #include "sample_cache.h"
 
@@ -67,7 +68,20 @@ public:
     bool keepsSamples() const { return m_keepSamples; }
     const SampleCache& keptSamples() const { return m_samples; }
     // Drops the kept values (a new or loaded document).
-    void forgetSamples() { m_samples.clear(); }
+    void forgetSamples()
+    {
+        m_samples.clear();
+        m_deviceSamples.clear();
+    }
+    // Shows the plot at a high-DPI screen's device pixels: every redraw draws the same view a
+    // second time on `device`, `ratio` times as dense (curves sampled at its columns, pens and
+    // the scale values' offsets scaled), and the presents show that one. The plot's own surface
+    // is drawn exactly as without it, but not presented of itself: it stays the picture that is
+    // copied, exported and printed. None when device is null or ratio is not above 1, and for
+    // any redraw in full screen or where the device surface's size is not deviceExtent of the
+    // plot's.
+    void showAtDevicePixels(Surface* device, Ext ratio);
+    Surface* deviceSurface() const { return m_deviceSurface; }
     // Restoring a stored position: ten animated steps (each sets the settle counter to 1 and
     // redraws), or one jump with a single redraw when !animated.
     void moveToView(std::int32_t zoom, std::int32_t cx, std::int32_t cy, bool animated);
@@ -90,7 +104,14 @@ public:
     void setSurface(Surface& surface) { m_surface = surface; }
 
 private:
-    void drawCurves(RedrawWork& work);
+    // The device surface when this redraw draws it too, or null.
+    Surface* drawnDeviceSurface();
+    void drawCurves(RedrawWork& work, Surface& drawn, Surface* device);
+    // Draws on the device surface with a context at its pixel ratio; where that fails, draws
+    // the plot's pixels scaled instead (randomSeedBefore: the seed the plot's drawing started
+    // from, so that both draw the same numbers).
+    void drawOnDevice(Surface& device, RedrawWork* work, int slot, std::uint32_t randomSeedBefore,
+        const std::function<void(DrawContext&)>& draw);
 
     Document& m_document;
     std::reference_wrapper<Surface> m_surface;
@@ -98,6 +119,9 @@ private:
     bool m_traceMode = false;
     bool m_keepSamples = true;
     SampleCache m_samples;
+    Surface* m_deviceSurface = nullptr;
+    Ext m_deviceRatio = 1;
+    SampleCache m_deviceSamples; // the device picture's own, at its zoom
     std::uint64_t m_lastRedrawWork = 0;
     std::uint64_t m_lastRedrawEvaluations = 0;
 };

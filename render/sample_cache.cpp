@@ -101,6 +101,14 @@ KeptCurve SampleCache::take(int slot, const std::string& inputs)
     return taken;
 }
 
+const KeptCurve* SampleCache::peek(int slot, const std::string& inputs) const
+{
+    if (slot < 0 || static_cast<std::size_t>(slot) >= m_curves.size())
+        return nullptr;
+    const KeptCurve& kept = m_curves[static_cast<std::size_t>(slot)];
+    return !kept.inputs.empty() && kept.inputs == inputs ? &kept : nullptr;
+}
+
 void SampleCache::keep(int slot, KeptCurve curve)
 {
     if (slot < 0 || curve.inputs.empty())

@@ -107,6 +107,10 @@ public:
     // redraw nested in a present never reads values that are being replaced.
     KeptCurve take(int slot, const std::string& inputs);
 
+    // What the curve in `slot` kept when it was drawn from the same inputs, left in place; null
+    // otherwise. Valid until the cache changes.
+    const KeptCurve* peek(int slot, const std::string& inputs) const;
+
     // Keeps the values of the curve drawn in `slot` (dropped when they would pass MaxBytes).
     void keep(int slot, KeptCurve curve);
 

@@ -36,7 +36,10 @@ void MainWindow::installPlotHandlers()
         guarded([&] { m_plotView.mouseMove(x, y, leftOnly); });
     };
     handlers.mouseUp = [this] { m_plotView.mouseUp(); };
-    handlers.resized = [this](int, int) { m_plotView.resized(); };
+    handlers.resized = [this](int, int) {
+        m_plotView.showAtDevicePixels(m_plot->deviceSurface(), m_plot->pixelRatio());
+        m_plotView.resized();
+    };
     m_plot->setHandlers(std::move(handlers));
 }
 

@@ -1,5 +1,6 @@
 #include "platform/line_rasterizer.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -190,6 +191,55 @@ namespace {
 
     // Lines wholly on the raster take a walk of their own; lines near and across the edges the
     // clipped one. Both paint the classic walk, thin or with the pen stamped on every step.
+    // Horizontal and vertical lines of wide pens (grid lines at a device's pixels) paint their
+    // stamps' union in runs: exactly the pixels of one stamp per step of the walk, on and
+    // across every edge, for every width up to the widest, in both directions.
+    TEST(LineRasterizer, StraightWidePensPaintEveryStampOfTheWalk)
+    {
+        const auto stamps = [](int x0, int y0, int x1, int y1, int width) {
+            // One diagonal step paints one stamp, by the stamping path.
+            Raster raster(40, 30);
+            const int dx = x1 > x0 ? 1 : x1 < x0 ? -1 : 0;
+            const int dy = y1 > y0 ? 1 : y1 < y0 ? -1 : 0;
+            for (int x = x0, y = y0; x != x1 || y != y1; x += dx, y += dy)
+                rasterizeLine(raster.buffer(), x, y, x + 1, y + 1, 0xFFFFFFFF, width, 16);
+            return raster.painted();
+        };
+        struct Line
+        {
+            int x0, y0, x1, y1;
+        };
+        for (int width = 2; width <= 16; ++width)
+            for (const Line& l : { Line { 3, 10, 30, 10 }, Line { 30, 10, 3, 10 },
+                     Line { 12, 2, 12, 25 }, Line { 12, 25, 12, 2 }, Line { -9, 1, 50, 1 },
+                     Line { 38, -8, 38, 40 }, Line { 5, 29, 45, 29 }, Line { -20, 5, -3, 5 } }) {
+                Raster raster(40, 30);
+                rasterizeLine(raster.buffer(), l.x0, l.y0, l.x1, l.y1, 0xFFFFFFFF, width, 16);
+                EXPECT_EQ(raster.painted(), stamps(l.x0, l.y0, l.x1, l.y1, width))
+                    << width << ": " << l.x0 << " " << l.y0 << " " << l.x1 << " " << l.y1;
+            }
+    }
+
+    // A whole picture of a device's size is filled by another path (stores past the caches):
+    // every pixel, from an unaligned start too, and nothing beyond it.
+    TEST(LineRasterizer, FillsLargePicturesWhole)
+    {
+        for (int offset : { 0, 1, 3 }) {
+            const int width = 2051;
+            const int height = 2050;
+            std::vector<std::uint32_t> pixels(std::size_t(width) * height + offset + 1, 7);
+            PixelBuffer buffer { pixels.data() + offset, width, height, width };
+            fillPixels(buffer, -5, -5, width + 5, height + 5, 0xFF123456);
+            EXPECT_EQ(std::count(pixels.begin() + offset, pixels.end() - 1, 0xFF123456u),
+                std::ptrdiff_t(width) * height)
+                << offset;
+            EXPECT_EQ(pixels.back(), 7u);
+            if (offset > 0) {
+                EXPECT_EQ(pixels.front(), 7u);
+            }
+        }
+    }
+
     TEST(LineRasterizer, LinesOnAndAcrossTheEdgesPaintTheSameWalk)
     {
         std::vector<PixelSet> pens(6); // the pen's offsets, read from a one-step line

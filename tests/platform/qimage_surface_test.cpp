@@ -79,6 +79,51 @@ namespace {
         EXPECT_EQ(image.pixel(9, 12), qRgb(255, 0, 0));
     }
 
+    // The box of the pixels of the given colour.
+    QRect boxOf(const QImage& image, QRgb colour)
+    {
+        QRect box;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) == colour)
+                    box |= QRect(x, y, 1, 1);
+        return box;
+    }
+
+    // A surface at a high-DPI screen's device pixels draws the plot's text in a font of the
+    // scaled size and pens up to the scaled widest; at a ratio of 1 pens stop at 5.
+    TEST(QImageSurface, DevicePixelsScaleTheFontAndTheWidestPen)
+    {
+        QImageSurface plot(200, 100);
+        auto drawn = [](QImageSurface& surface) {
+            Canvas& canvas = surface.canvas();
+            canvas.setBrushColor(0x00FF00);
+            canvas.setFontColor(0xFFFFFF);
+            canvas.textOut(0, 0, "-12.5");
+            canvas.setPenColor(0x0000FF);
+            canvas.setPenWidth(10);
+            canvas.moveTo(0, 80);
+            canvas.lineTo(50, 80);
+        };
+        drawn(plot);
+        const QRect plotCell = boxOf(plot.image(), qRgb(0, 255, 0));
+        EXPECT_EQ(boxOf(plot.image(), qRgb(255, 0, 0)).height(), 5);
+        struct Case
+        {
+            double ratio;
+            int penRows; // a pen of 10 on a ratio's surface
+        };
+        for (const Case& c : { Case { 1.5, 8 }, Case { 2, 10 }, Case { 3, 10 } }) {
+            QImageSurface device(400, 200, c.ratio);
+            drawn(device);
+            const QRect cell = boxOf(device.image(), qRgb(0, 255, 0));
+            // Glyph advances and the line height round to whole pixels in each font.
+            EXPECT_NEAR(cell.height(), c.ratio * plotCell.height(), 2) << c.ratio;
+            EXPECT_NEAR(cell.width(), c.ratio * plotCell.width(), 2 * c.ratio) << c.ratio;
+            EXPECT_EQ(boxOf(device.image(), qRgb(255, 0, 0)).height(), c.penRows) << c.ratio;
+        }
+    }
+
     TEST(QImageSurface, IgnoresTextFarOutsideAndEmptySurfaces)
     {
         QImageSurface surface(30, 20);

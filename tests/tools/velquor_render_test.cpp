@@ -26,9 +26,14 @@ struct RenderRun
     std::string err;
 };
 
-RenderRun render(const QStringList& arguments)
+RenderRun render(const QStringList& arguments, const QString& scaleFactor = {})
 {
     QProcess process;
+    if (!scaleFactor.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), scaleFactor);
+        process.setProcessEnvironment(environment);
+    }
     process.start(QStringLiteral(VELQUOR_RENDER), arguments);
     RenderRun run;
     if (!process.waitForFinished(60000))
@@ -88,6 +93,30 @@ TEST(VelquorRender, DrawsEveryExampleAsItsGoldenTrace)
         if (regenerate)
             writeFile(golden, run.out);
         EXPECT_EQ(run.out, readFile(golden)) << "regenerate with VELQUOR_REGENERATE_GOLDEN=1";
+    }
+}
+
+// The picture does not depend on the screen: the scale values' glyphs are the same whatever
+// scale the screens have (Qt would otherwise drop the font's hinting on scaled screens).
+TEST(VelquorRender, PicturesAreTheSameAtEveryScreenScale)
+{
+    QDir examples(QStringLiteral(EXAMPLES_DIR));
+    QTemporaryDir dir;
+    for (const QString& name :
+        examples.entryList({ QStringLiteral("*.gdt") }, QDir::Files, QDir::Name)) {
+        SCOPED_TRACE(name.toStdString());
+        std::vector<std::string> pictures;
+        for (const QString& factor : { QString(), QStringLiteral("1.5"), QStringLiteral("2") }) {
+            const QString out = dir.filePath(QStringLiteral("plot%1.bmp").arg(pictures.size()));
+            const RenderRun run = render({ examples.filePath(name), QStringLiteral("-o"), out,
+                                             QStringLiteral("--size"), QStringLiteral("445x364") },
+                factor);
+            ASSERT_EQ(run.exitCode, 0) << run.err;
+            pictures.push_back(readFile(out));
+        }
+        EXPECT_FALSE(pictures[0].empty());
+        EXPECT_EQ(pictures[1], pictures[0]) << "QT_SCALE_FACTOR=1.5";
+        EXPECT_EQ(pictures[2], pictures[0]) << "QT_SCALE_FACTOR=2";
     }
 }
 
