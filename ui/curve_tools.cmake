@@ -1,5 +1,7 @@
-# What is read off the curves: the curve tracer, the analysis dialog and the value table.
+# What is read off the curves: the curve tracer and its status-bar field, the analysis dialog
+# and the value table.
 list(APPEND VELQUOR_UI_SOURCES
     analysis_dialog.h analysis_dialog.cpp
     curve_tools.h curve_tools.cpp
+    tracer_field.h tracer_field.cpp
     value_table_dialog.h value_table_dialog.cpp)
