@@ -248,17 +248,35 @@ private slots:
         QFETCH(QRectF, expectedMm);
         if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
             QSKIP("pdftoppm is not installed");
-        QTemporaryDir dir;
-        PrintPage page;
-        page.setPlotImage(solidPicture(picture.width(), picture.height()));
-        const QRectF ink = inkExtentMm(printedPage(page, dir.path()));
-        QVERIFY2(
-            qAbs(ink.left() - expectedMm.left()) <= 0.5, qPrintable(QString::number(ink.left())));
-        QVERIFY2(qAbs(ink.top() - expectedMm.top()) <= 0.5, qPrintable(QString::number(ink.top())));
-        QVERIFY2(qAbs(ink.right() - expectedMm.right()) <= 0.5,
-            qPrintable(QString::number(ink.right())));
-        QVERIFY2(qAbs(ink.bottom() - expectedMm.bottom()) <= 0.5,
-            qPrintable(QString::number(ink.bottom())));
+        // The same picture as the calls that make it: a fill, and lines of a wide pen from far
+        // outside, which the vectors draw a little beyond the picture and the page cuts off.
+        auto calls = std::make_shared<PictureLog>();
+        calls->setSurfaceSize(picture.width(), picture.height());
+        calls->setBrushColor(0x00C82814);
+        calls->fillRect(0, 0, picture.width(), picture.height());
+        calls->setPenColor(0x00C82814);
+        calls->setPenWidth(5);
+        calls->moveTo(-1000, picture.height() / 2);
+        calls->lineTo(100000, picture.height() / 2);
+        calls->moveTo(picture.width() / 2, -1000);
+        calls->lineTo(picture.width() / 2, 100000);
+        for (const bool vectors : { false, true }) {
+            QTemporaryDir dir;
+            PrintPage page;
+            page.setPlotImage(solidPicture(picture.width(), picture.height()),
+                vectors ? calls : nullptr);
+            const QRectF ink = inkExtentMm(printedPage(page, dir.path()));
+            const QString where = (vectors ? QStringLiteral("vectors: ") : QStringLiteral("pixels: "))
+                + QStringLiteral("%1 %2 %3 %4")
+                      .arg(ink.left())
+                      .arg(ink.top())
+                      .arg(ink.right())
+                      .arg(ink.bottom());
+            QVERIFY2(qAbs(ink.left() - expectedMm.left()) <= 0.5, qPrintable(where));
+            QVERIFY2(qAbs(ink.top() - expectedMm.top()) <= 0.5, qPrintable(where));
+            QVERIFY2(qAbs(ink.right() - expectedMm.right()) <= 0.5, qPrintable(where));
+            QVERIFY2(qAbs(ink.bottom() - expectedMm.bottom()) <= 0.5, qPrintable(where));
+        }
     }
 
     void theCentringOffsetIsTruncatedInPrinterUnits()
