@@ -27,8 +27,7 @@ namespace {
 
     // The last pixel the bitmap's walk from a to b paints: the step before b, with the minor
     // coordinate rounded as the rasterizer rounds it (to nearest, halves towards the start).
-    template <typename Point>
-    Point lastPaintedPixel(Point a, Point b)
+    template <typename Point> Point lastPaintedPixel(Point a, Point b)
     {
         const std::int64_t dx = b.x - a.x, dy = b.y - a.y;
         const bool xMajor = std::llabs(dx) >= std::llabs(dy);
@@ -202,8 +201,7 @@ void PainterCanvas::flushChain()
     QPen pen(qColor(m_penColor), width, Qt::SolidLine, Qt::SquareCap, Qt::RoundJoin);
     m_painter.setPen(pen);
     m_painter.setBrush(Qt::NoBrush);
-    const QRectF box(
-        -ClipMargin, -ClipMargin, m_width + 2 * ClipMargin, m_height + 2 * ClipMargin);
+    const QRectF box(-ClipMargin, -ClipMargin, m_width + 2 * ClipMargin, m_height + 2 * ClipMargin);
     const auto at = [&](Point p) { return QPointF(double(p.x) + centre, double(p.y) + centre); };
     QPolygonF piece;
     for (std::size_t i = 1; i < m_chain.size(); ++i) {

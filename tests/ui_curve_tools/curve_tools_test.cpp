@@ -476,8 +476,8 @@ void CurveToolsTest::tracerFieldShowsTheWholePointAtTheDefaultWindowSize()
     const auto* slider = window.findChild<QSlider*>(QStringLiteral("zoomSlider"));
     const QRect fieldArea(field->mapTo(&window, QPoint(0, 0)), field->size());
     // What shows of the track bar (it reaches a pixel beyond its row, which cuts it off).
-    const QRect sliderArea = slider->visibleRegion().boundingRect().translated(
-        slider->mapTo(&window, QPoint(0, 0)));
+    const QRect sliderArea
+        = slider->visibleRegion().boundingRect().translated(slider->mapTo(&window, QPoint(0, 0)));
     QVERIFY(!sliderArea.isEmpty());
     QVERIFY(!fieldArea.intersects(sliderArea));
     QVERIFY(fieldArea.right() < window.width());

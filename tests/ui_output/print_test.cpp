@@ -81,8 +81,8 @@ QImage printedPicture(PrintPage& page, const QString& folder)
         QPdfWriter writer(path);
         writer.setResolution(Resolution);
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        writer.setPageSize(QPageSize(QSizeF(picture.size()), QPageSize::Point, QString(),
-            QPageSize::ExactMatch));
+        writer.setPageSize(
+            QPageSize(QSizeF(picture.size()), QPageSize::Point, QString(), QPageSize::ExactMatch));
         QPainter painter(&writer);
         painter.translate(-page.engine().pictureRect(Resolution).topLeft());
         page.engine().renderPage(painter, Resolution);
@@ -263,10 +263,11 @@ private slots:
         for (const bool vectors : { false, true }) {
             QTemporaryDir dir;
             PrintPage page;
-            page.setPlotImage(solidPicture(picture.width(), picture.height()),
-                vectors ? calls : nullptr);
+            page.setPlotImage(
+                solidPicture(picture.width(), picture.height()), vectors ? calls : nullptr);
             const QRectF ink = inkExtentMm(printedPage(page, dir.path()));
-            const QString where = (vectors ? QStringLiteral("vectors: ") : QStringLiteral("pixels: "))
+            const QString where
+                = (vectors ? QStringLiteral("vectors: ") : QStringLiteral("pixels: "))
                 + QStringLiteral("%1 %2 %3 %4")
                       .arg(ink.left())
                       .arg(ink.top())
@@ -315,16 +316,17 @@ private slots:
         // At 72 pixels to the inch a picture of 400 x 300 fits the item.
         const DrawnPlot plot(400, 300);
         PrintPage page(PointScreenDpi);
-        page.setPlotImage(plot.picture(),
-            vectors ? std::make_shared<const PictureLog>(plot.log) : nullptr);
+        page.setPlotImage(
+            plot.picture(), vectors ? std::make_shared<const PictureLog>(plot.log) : nullptr);
         QCOMPARE(page.engine().printsVectors(), vectors);
         QTemporaryDir dir;
         QCOMPARE(imageEncodings(printToPdf(page, dir.path())), encodings);
         const QImage printed = printedPicture(page, dir.path());
         const int found = differingPixels(printed, plot.picture(), tolerance);
         if (const QString keep = qEnvironmentVariable("VELQUOR_TEST_PICTURES"); !keep.isEmpty()) {
-            printed.save(keep + (vectors ? QStringLiteral("/printed-vectors.png")
-                                         : QStringLiteral("/printed-pixels.png")));
+            printed.save(keep
+                + (vectors ? QStringLiteral("/printed-vectors.png")
+                           : QStringLiteral("/printed-pixels.png")));
             plot.picture().save(keep + QStringLiteral("/printed-bitmap.png"));
         }
         qInfo() << (vectors ? "vectors:" : "pixels:") << found << "pixels differ by more than"
@@ -415,7 +417,6 @@ private slots:
         QVERIFY(!page.printerSetup(nullptr));
         QCOMPARE(presetCopies, 3);
         verifyKept();
-
     }
 
     // Without a printer the page is set up for the PDF printer the preview prints to: paper,
