@@ -447,6 +447,8 @@ private slots:
             QCOMPARE(printer.outputFormat(), QPrinter::PdfFormat);
             QCOMPARE(printer.pageLayout().pageSize().id(), QPageSize::A5);
             QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
+            QVERIFY(printer.fullPage()); // the item is still placed from the paper's corner
+            QCOMPARE(printer.copyCount(), 1);
         };
         verifyKept();
 
