@@ -3,6 +3,7 @@
 #include "calc/error.h"
 #include "constants_panel.h"
 #include "conversions.h"
+#include "curve_tools.h"
 #include "error_box.h"
 #include "graph_dialog.h"
 #include "graph_list.h"
@@ -49,7 +50,12 @@ MainWindow::MainWindow(DialogService& dialogs, const QStringList& arguments, QWi
 MainWindow::~MainWindow()
 {
     // The child widgets refer to the document, the surface and the plot view, which are members
-    // and would die before the base class deletes the children: delete the children first.
+    // and would die before the base class deletes the children: delete the children first. The
+    // curve tools and the output commands go before the widgets, as they take their callbacks
+    // and the picture log back from the plot widget and the surface.
+    delete m_curveTools;
+    m_curveTools = nullptr;
+    delete findChild<QObject*>(QStringLiteral("outputWiring"), Qt::FindDirectChildrenOnly);
     qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
