@@ -52,8 +52,8 @@ struct Harness
 {
     ScriptedDialogService dialogs;
     Document document;
+    QImageSurface surface { 445, 364 }; // outlives the window, whose plot widget refers to it
     QWidget window;
-    QImageSurface surface { 445, 364 };
     PlotWidget* plot = new PlotWidget(surface, &window);
     PlotView view { document, surface };
     int selected = 0;
