@@ -53,6 +53,8 @@ MainWindow::~MainWindow()
     // and would die before the base class deletes the children: delete the children first. The
     // curve tools and the output commands go before the widgets, as they take their callbacks
     // and the picture log back from the plot widget and the surface.
+    // The plot's events no longer reach the window, whose filter asks the curve tools.
+    m_plot->removeEventFilter(this);
     delete m_curveTools;
     m_curveTools = nullptr;
     delete findChild<QObject*>(QStringLiteral("outputWiring"), Qt::FindDirectChildrenOnly);
