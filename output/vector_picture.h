@@ -10,10 +10,10 @@ namespace velquor {
 // The plot as a vector picture (SVG or PDF) of the surface's size in pixels, drawn from the
 // same canvas calls as the bitmap: fills as rectangles, texts as text on their opaque cell,
 // and each run of joined lines as one polyline in the pen's colour and width. Coordinates are
-// pixels (one unit of the SVG's view box, of 1/96 inch; one point of the PDF page), and every shape
-// sits on the pixels the bitmap paints, so a rendering at 1:1 matches the bitmap: exactly for fills
-// and horizontal and vertical lines, up to the rendering's smoothing for slanted lines and
-// the edges of glyphs.
+// pixels (one unit of the SVG's view box, its width and height given in px; one point of the
+// PDF page), and every shape sits on the pixels the bitmap paints, so a rendering at 1:1
+// matches the bitmap: exactly for fills and horizontal and vertical lines, up to the
+// rendering's smoothing for slanted lines and the edges of glyphs.
 class VectorPicture final : public Surface
 {
 public:

@@ -1,8 +1,12 @@
 #include "print_engine.h"
 
+#include "platform/painter_canvas.h"
+#include "render/picture_log.h"
+
 #include <QGuiApplication>
 #include <QMarginsF>
 #include <QPageLayout>
+#include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -26,6 +30,12 @@ namespace {
         return dialog.exec() == QDialog::Accepted;
     }
 
+    bool runPageSetupDialog(QPrinter& printer, QWidget* parent)
+    {
+        QPageSetupDialog dialog(&printer, parent);
+        return dialog.exec() == QDialog::Accepted;
+    }
+
     // The choices the printer set-up carries from one printer object to the other.
     void copyChoices(const QPrinter& from, QPrinter& to)
     {
@@ -45,6 +55,7 @@ PrintEngine::PrintEngine(double screenDpi)
     : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
     , m_screenDpi(screenDpi > 0 ? screenDpi : 96.0)
     , m_runDialog(runPrintDialog)
+    , m_runPageSetup(runPageSetupDialog)
     , m_available([] { return !QPrinterInfo::availablePrinterNames().isEmpty(); })
 {
     applyPageSettings();
@@ -75,9 +86,10 @@ void PrintEngine::setTitle(const QString& title)
     m_printer->setDocName(title);
 }
 
-void PrintEngine::setPicture(const QImage& picture)
+void PrintEngine::setPicture(const QImage& picture, std::shared_ptr<const PictureLog> vectors)
 {
     m_picture = picture.copy();
+    m_vectors = std::move(vectors);
 }
 
 QRectF PrintEngine::itemRect(int resolution) const
@@ -98,12 +110,31 @@ QRectF PrintEngine::pictureRect(int resolution) const
 
 void PrintEngine::renderPage(QPainter& painter, QPrinter& printer) const
 {
+    renderPage(painter, printer.resolution());
+}
+
+void PrintEngine::renderPage(QPainter& painter, int resolution) const
+{
     if (m_picture.isNull())
         return;
-    const int resolution = printer.resolution();
+    const QRectF place = pictureRect(resolution);
     painter.save();
-    painter.setClipRect(itemRect(resolution));
-    painter.drawImage(pictureRect(resolution), m_picture);
+    // The vector lines reach a little beyond the picture, which the bitmap cuts off.
+    painter.setClipRect(itemRect(resolution).intersected(place));
+    if (m_vectors) {
+        // The canvas calls in picture pixels, scaled to the printer's units: lines, texts and
+        // fills as sharp as the printer prints them, on the pixels the bitmap paints.
+        painter.translate(place.topLeft());
+        painter.scale(resolution / m_screenDpi, resolution / m_screenDpi);
+        PainterCanvas canvas(painter, m_picture.width(), m_picture.height());
+        m_vectors->replay(canvas);
+        canvas.finish();
+    } else {
+        // Qt's PDF output (the print file and the printer's job) stores pictures as JPEG
+        // unless told otherwise, which rings around every line and digit.
+        painter.setRenderHint(QPainter::LosslessImageRendering);
+        painter.drawImage(place, m_picture);
+    }
     painter.restore();
 }
 
@@ -128,7 +159,7 @@ void PrintEngine::preview(QWidget* parent, const std::function<void(QWidget&)>& 
 bool PrintEngine::setup(QWidget* parent)
 {
     if (!m_available())
-        return false;
+        return setUpPdfPage(parent);
     // The dialog edits a copy, so a cancel leaves every setting as it was.
     QPrinter choice(QPrinter::HighResolution);
     choice.setOutputFormat(m_printer->outputFormat());
@@ -138,6 +169,21 @@ bool PrintEngine::setup(QWidget* parent)
     m_printer->setOutputFormat(choice.outputFormat());
     copyChoices(choice, *m_printer);
     return true;
+}
+
+bool PrintEngine::setUpPdfPage(QWidget* parent)
+{
+    // Without a printer the preview prints to a PDF file, so the page set-up is that of the
+    // PDF printer; the dialog edits a copy of the layout, so a cancel leaves it as it was.
+    QPrinter choice(QPrinter::HighResolution);
+    choice.setOutputFormat(QPrinter::PdfFormat);
+    choice.setFullPage(true);
+    choice.setPageLayout(m_printer->pageLayout());
+    if (!m_runPageSetup(choice, parent))
+        return false;
+    if (m_printer->outputFormat() != QPrinter::PdfFormat)
+        m_printer->setOutputFormat(QPrinter::PdfFormat);
+    return m_printer->setPageLayout(choice.pageLayout());
 }
 
 } // namespace velquor

@@ -3,6 +3,7 @@
 #include "calc/error.h"
 #include "constants_panel.h"
 #include "conversions.h"
+#include "curve_tools.h"
 #include "error_box.h"
 #include "graph_dialog.h"
 #include "graph_list.h"
@@ -68,6 +69,7 @@ MainWindow::~MainWindow()
             helpers.prepend(child);
     for (const QPointer<QObject>& helper : helpers)
         delete helper.data(); // null when an earlier helper took it with it
+    m_curveTools = nullptr;
     qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 

@@ -34,6 +34,7 @@ class SplitterBar;
 class GraphDialog;
 class ConstantsPanel;
 class SettingsPanel;
+class TracerField;
 
 // The main window: owns the document, the plot surface and the redraw cycle for the whole
 // run, and reaches every command from its menus, toolbar and panels.
@@ -135,6 +136,7 @@ public:
     QFrame* m_busyLamp = nullptr;
     QSlider* m_zoomSlider = nullptr;
     QLabel* m_coordinatesLabel = nullptr;
+    TracerField* m_tracerField = nullptr; // the traced point's row above the others
     QTimer* m_tickTimer = nullptr;
     QAction* m_showGraphListAction = nullptr;
     QAction* m_showToolbarAction = nullptr;

@@ -8,6 +8,7 @@
 #include "recent_files.h"
 #include "settings_panel.h"
 #include "splitter_bar.h"
+#include "tracer_field.h"
 #include "velquor_application.h"
 
 #include <QBoxLayout>
@@ -91,8 +92,14 @@ void MainWindow::buildCurveTools()
     CurveToolsHooks hooks;
     hooks.selectedSlot = [this] { return m_graphList->selectedSlot() - 1; };
     hooks.viewAtRest = [this] { return m_plotView.settleTicks == 0; };
-    hooks.showStatus = [this](const QString& text) { m_coordinatesLabel->setText(text); };
-    // The traced point's longer text is cut at the label's end rather than widening the window.
+    // The traced point has a row of its own while the tracer is on, as wide as the window (the
+    // plot gives up its height); the mouse's coordinates make way for it.
+    hooks.showStatus = [this](const QString& text) {
+        m_tracerField->setTracerText(text);
+        m_tracerField->setVisible(m_curveTools->tracerOn());
+        if (m_tracerField->isVisibleTo(m_statusBar))
+            m_coordinatesLabel->clear();
+    };
     m_coordinatesLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_curveTools = new CurveTools(m_document, *m_plot, m_dialogs, this, std::move(hooks));
     // After the seven buttons, on the same 56-pixel pitch.
@@ -143,8 +150,18 @@ void MainWindow::buildToolbar(QWidget* central)
 void MainWindow::buildStatusBar(QWidget* central)
 {
     m_statusBar = frame(central, "statusBar");
-    m_statusBar->setFixedHeight(20);
-    auto* row = new QHBoxLayout(m_statusBar);
+    // A row of 20 pixels, and above it the tracer's row while the tracer is on.
+    m_statusBar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    auto* rows = new QVBoxLayout(m_statusBar);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    m_tracerField = new TracerField(m_statusBar);
+    m_tracerField->hide();
+    rows->addWidget(m_tracerField);
+    auto* fields = frame(m_statusBar, "statusFields");
+    fields->setFixedHeight(20);
+    rows->addWidget(fields);
+    auto* row = new QHBoxLayout(fields);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
 

@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <iterator>
+#include <memory>
 
 namespace velquor {
 
@@ -113,7 +114,12 @@ void OutputCommands::saveImage()
 
 void OutputCommands::print()
 {
-    m_printPage.setPlotImage(plotImage(*m_surface));
+    // The page prints the canvas calls when they make the whole picture (the log keeps a
+    // bounded number), else the pixels; either is the page's own copy.
+    std::shared_ptr<const PictureLog> vectors;
+    if (m_pictureLog.complete())
+        vectors = std::make_shared<const PictureLog>(m_pictureLog);
+    m_printPage.setPlotImage(plotImage(*m_surface), std::move(vectors));
     m_printPage.setTitle(QString::fromUtf8(PrintTitle));
     m_printPage.preview(m_window, m_onPreviewShown);
 }

@@ -34,7 +34,10 @@ public:
     // that made the picture. Throws Error("ﾌｧｲﾙ %s を作成できません") when the file cannot be
     // written (a vector picture also when the picture took more calls than are kept).
     void saveImage();
+    // The page takes the picture's pixels and, while the log holds every call that made the
+    // picture, a copy of the calls, which it prints as vectors.
     void print();
+    // The printer set-up, or without a printer the page set-up of the PDF printer.
     void pageSetup();
 
     // The chosen name with ".bmp" (or the given extension) added when it has no extension.

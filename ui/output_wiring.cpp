@@ -31,6 +31,7 @@ namespace {
             , m_display(window.surface(), *window.m_plot, &window, this)
             , m_commands(&window, dialogs, window.surface(), m_printPage)
         {
+            setObjectName(QStringLiteral("outputWiring")); // the window deletes it early
             FullScreenParts parts;
             parts.window = &window;
             parts.fullScreenAction = window.m_fullScreenAction;

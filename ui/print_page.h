@@ -17,7 +17,11 @@ public:
     explicit PrintPage(double screenDpi = 96.0);
 
     // The item's picture becomes a copy of `picture`; the page keeps it while the plot changes.
-    void setPlotImage(const QImage& picture) { m_engine.setPicture(picture); }
+    // vectors: the canvas calls that made the whole picture, printed in its place when known.
+    void setPlotImage(const QImage& picture, std::shared_ptr<const PictureLog> vectors = nullptr)
+    {
+        m_engine.setPicture(picture, std::move(vectors));
+    }
     const QImage& plotImage() const { return m_engine.picture(); }
     void setTitle(const QString& title) { m_engine.setTitle(title); }
     const QString& title() const { return m_engine.title(); }

@@ -215,6 +215,11 @@ namespace {
         EXPECT_TRUE(svg.contains(QStringLiteral(">-1.5</text>")));
         EXPECT_TRUE(svg.contains(QStringLiteral(">値</text>")));
         EXPECT_TRUE(svg.contains(QStringLiteral("viewBox=\"0 0 200 100\"")));
+        // The size in pixels, not in millimetres that viewers round to another pixel count.
+        EXPECT_TRUE(svg.contains(QStringLiteral("<svg width=\"200px\" height=\"100px\"")))
+            << drawn.svg.substr(0, 400);
+        EXPECT_EQ(
+            QSvgRenderer(QByteArray::fromStdString(drawn.svg)).defaultSize(), QSize(200, 100));
         EXPECT_EQ(svg.count(QStringLiteral("<polyline")), 2);
         EXPECT_TRUE(svg.contains(QStringLiteral("stroke=\"#ff8000\"")));
         EXPECT_TRUE(svg.contains(QStringLiteral("stroke-width=\"3\"")));

@@ -7,6 +7,7 @@
 #include "ui/curve_tools.h"
 #include "ui/integral_dialog.h"
 #include "ui/main_window.h"
+#include "ui/tracer_field.h"
 #include "ui/value_table_dialog.h"
 #include "ui/velquor_application.h"
 
@@ -18,6 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QRegularExpression>
+#include <QSlider>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -106,6 +109,10 @@ private slots:
     void mainWindowHasTheNewCommandsAfterTheOldOnes();
     void integralAndAreaAreShownAndShadedUntilTheDialogCloses();
     void integralRefusesBadEndsAndPoles();
+    void tracerFieldShortensLabelsBeforeDigits_data();
+    void tracerFieldShortensLabelsBeforeDigits();
+    void tracerFieldShowsTheWholePointAtTheDefaultWindowSize_data();
+    void tracerFieldShowsTheWholePointAtTheDefaultWindowSize();
 };
 
 void CurveToolsTest::tracerFollowsTheMouseOverThePictureOnly()
@@ -455,6 +462,131 @@ void CurveToolsTest::mainWindowHasTheNewCommandsAfterTheOldOnes()
     QVERIFY(graphMenu->actions()[9]->isChecked());
     QVERIFY(!window.m_traceModeAction->isChecked()); // trace mode is another thing
     QVERIFY(!window.plotView().traceMode());
+}
+
+void CurveToolsTest::tracerFieldShortensLabelsBeforeDigits_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("widthOf"); // the field is as wide as this text
+    QTest::addColumn<QString>("shown");
+    const QString point = QStringLiteral("r = sin(3s)  s = 3.73501333333333  r = -0.957422118131455"
+                                         "  x = 0.788412396271211  y = -0.535888237431573");
+    const QString compact = QStringLiteral("r=sin(3s)  s=3.73501333333333  r=-0.957422118131455"
+                                           "  x=0.788412396271211  y=-0.535888237431573");
+    const QString nameless = QStringLiteral(
+        "s=3.73501333333333  r=-0.957422118131455  x=0.788412396271211  y=-0.535888237431573");
+    const QString shortest = QStringLiteral(
+        "s=3.73501333333333 r=-0.957422118131455 x=0.788412396271211 y=-0.535888237431573");
+    QTest::newRow("fits") << point << point << point;
+    QTest::newRow("labels without spaces") << point << compact << compact;
+    QTest::newRow("one pixel short of the full text") << point << point.chopped(1) << compact;
+    QTest::newRow("without the name") << point << nameless << nameless;
+    QTest::newRow("single spaces") << point << shortest << shortest;
+    // Only a field narrower than the shortest form loses characters, at its end.
+    QTest::newRow("too narrow") << point << shortest.chopped(3)
+                                << QStringLiteral("s=3.73501333333333 r=-0.957422118131455 "
+                                                  "x=0.788412396271211 y=-0.5358882374…");
+    QTest::newRow("no value") << QStringLiteral("tan(x)  x = 1.5707963267949  値なし")
+                              << QStringLiteral("x=1.5707963267949 値なし")
+                              << QStringLiteral("x=1.5707963267949 値なし");
+    QTest::newRow("a message alone") << QStringLiteral("トレースするグラフがありません")
+                                     << QStringLiteral("トレースするグラフがありません")
+                                     << QStringLiteral("トレースするグラフがありません");
+}
+
+void CurveToolsTest::tracerFieldShortensLabelsBeforeDigits()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, widthOf);
+    QFETCH(QString, shown);
+    const QFontMetrics metrics(QApplication::font());
+    const QString fitted
+        = TracerField::fittedText(text, metrics, metrics.horizontalAdvance(widthOf));
+    // An ellipsis may take a pixel or two more or less than the characters it replaces.
+    if (shown.endsWith(QChar(0x2026)))
+        QVERIFY2(fitted.startsWith(shown.chopped(3)), qPrintable(fitted));
+    else
+        QCOMPARE(fitted, shown);
+}
+
+void CurveToolsTest::tracerFieldShowsTheWholePointAtTheDefaultWindowSize_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<QStringList>("labels");
+    QTest::newRow("function") << int(GraphKind::Function) << QStringLiteral("tan(x)") << QString()
+                              << QStringList { QStringLiteral("x"), QStringLiteral("y") };
+    QTest::newRow("parameter curve")
+        << int(GraphKind::Parametric) << QStringLiteral("-7*cos(3*t)/3")
+        << QStringLiteral("-5*sin(2*t)/7")
+        << QStringList { QStringLiteral("t"), QStringLiteral("x"), QStringLiteral("y") };
+    QTest::newRow("polar curve") << int(GraphKind::Polar) << QStringLiteral("-4*sin(3*s)/3")
+                                 << QString()
+                                 << QStringList { QStringLiteral("s"), QStringLiteral("r"),
+                                        QStringLiteral("x"), QStringLiteral("y") };
+}
+
+void CurveToolsTest::tracerFieldShowsTheWholePointAtTheDefaultWindowSize()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(QStringList, labels);
+    ScriptedDialogService dialogs;
+    MainWindow window(dialogs, {});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QSize plotSize = window.m_plot->size();
+    GraphEntry entry = graph(first.toStdString(), static_cast<GraphKind>(kind));
+    entry.formula2 = second.toStdString();
+    entry.rangeFrom = "0.1";
+    entry.rangeTo = "6.3";
+    entry.divisions = 701;
+    window.document().appendEntry(entry);
+    window.RedrawPlot();
+    auto* field = window.findChild<TracerField*>();
+    QVERIFY(field);
+    QVERIFY(!field->isVisible());
+    window.curveTools().toggleTracer();
+    for (int i = 0; i < 7; ++i)
+        window.curveTools().keyPressed(Qt::Key_Right, Qt::NoModifier);
+    QTRY_VERIFY(field->isVisible() && field->width() > 0);
+    QTRY_COMPARE(window.m_plot->height(), plotSize.height() - field->height());
+
+    const QString full = field->tracerText();
+    QCOMPARE(field->toolTip(), full);
+    const QString shown = field->text();
+    int mostDigits = 0;
+    QVERIFY2(field->fontMetrics().horizontalAdvance(shown) <= field->contentsRect().width(),
+        qPrintable(shown));
+    for (const QString& label : labels) {
+        const QRegularExpression value(QStringLiteral("  %1 = (\\S+)").arg(label));
+        const QRegularExpressionMatch match = value.match(full);
+        QVERIFY2(match.hasMatch(), qPrintable(full));
+        // Every digit shown (15 significant ones where the value needs them).
+        QString digits = match.captured(1);
+        digits.remove(QRegularExpression(QStringLiteral("[-.]")));
+        digits.remove(QRegularExpression(QStringLiteral("^0+")));
+        mostDigits = std::max(mostDigits, int(digits.size()));
+        QVERIFY2(shown.contains(QStringLiteral("%1=%2").arg(label, match.captured(1)))
+                || shown.contains(QStringLiteral("%1 = %2").arg(label, match.captured(1))),
+            qPrintable(shown));
+    }
+    QVERIFY2(mostDigits >= 15, qPrintable(full));
+    // Its own row: nothing of the zoom track bar's row over it.
+    const auto* slider = window.findChild<QSlider*>(QStringLiteral("zoomSlider"));
+    const QRect fieldArea(field->mapTo(&window, QPoint(0, 0)), field->size());
+    // What shows of the track bar (it reaches a pixel beyond its row, which cuts it off).
+    const QRect sliderArea
+        = slider->visibleRegion().boundingRect().translated(slider->mapTo(&window, QPoint(0, 0)));
+    QVERIFY(!sliderArea.isEmpty());
+    QVERIFY(!fieldArea.intersects(sliderArea));
+    QVERIFY(fieldArea.right() < window.width());
+
+    window.curveTools().toggleTracer();
+    QTRY_VERIFY(!field->isVisible());
+    QTRY_COMPARE(window.m_plot->size(), plotSize);
 }
 
 int main(int argc, char** argv)
