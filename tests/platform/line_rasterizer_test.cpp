@@ -220,6 +220,43 @@ namespace {
             }
     }
 
+    // Slanted lines of wide pens (curves at a device's pixels) paint their stamps' union a run
+    // per column or row: exactly the pixels of the round pen centred on every step of the
+    // classic walk, in every octant, wholly on the raster and across each edge.
+    TEST(LineRasterizer, SlantedWidePensPaintEveryStampOfTheWalk)
+    {
+        const auto stamps = [](int x0, int y0, int x1, int y1, int width) {
+            const int lo = -(width - 1) / 2, hi = width / 2;
+            PixelSet set;
+            for (const Pixel& c : classicBresenham(x0, y0, x1, y1))
+                for (int oy = lo; oy <= hi; ++oy)
+                    for (int ox = lo; ox <= hi; ++ox) {
+                        const int cx = 2 * ox - (lo + hi), cy = 2 * oy - (lo + hi);
+                        const int x = c.first + ox, y = c.second + oy;
+                        if (cx * cx + cy * cy <= width * width && x >= 0 && x < 40 && y >= 0
+                            && y < 30)
+                            set.insert({ x, y });
+                    }
+            return set;
+        };
+        struct Line
+        {
+            int x0, y0, x1, y1;
+        };
+        for (int width = 2; width <= 16; ++width)
+            for (const Line& l : { Line { 5, 8, 33, 19 }, Line { 33, 19, 5, 8 },
+                     Line { 8, 3, 17, 26 }, Line { 17, 26, 8, 3 }, Line { 5, 25, 30, 6 },
+                     Line { 30, 6, 5, 25 }, Line { 20, 20, 21, 21 }, Line { 10, 10, 30, 30 },
+                     Line { 12, 12, 14, 13 }, Line { -15, -4, 50, 37 }, Line { 45, 2, -6, 27 },
+                     Line { 3, -20, 9, 45 }, Line { 37, 35, 39, -9 }, Line { -30, 3, -2, 14 },
+                     Line { 1, 28, 60, 31 } }) {
+                Raster raster(40, 30);
+                rasterizeLine(raster.buffer(), l.x0, l.y0, l.x1, l.y1, 0xFFFFFFFF, width, 16);
+                EXPECT_EQ(raster.painted(), stamps(l.x0, l.y0, l.x1, l.y1, width))
+                    << width << ": " << l.x0 << " " << l.y0 << " " << l.x1 << " " << l.y1;
+            }
+    }
+
     // A whole picture of a device's size is filled by another path (stores past the caches):
     // every pixel, from an unaligned start too, and nothing beyond it.
     TEST(LineRasterizer, FillsLargePicturesWhole)
