@@ -2,6 +2,7 @@
 
 #include "calc/formula_ops.h"
 #include "calc/fpu_flags.h"
+#include "calc/vector_pass.h"
 
 #include <cmath>
 #include <cstring>
@@ -58,21 +59,25 @@ namespace {
     }
 
     // DifferentiatedFormula's whole power: the slope n base^(n-1) by its own squarings.
-    [[gnu::always_inline]] inline Dual wholePowerDual(Dual base, const Op& op)
+    [[gnu::always_inline]] inline Dual wholePowerDual(Dual base, std::uint32_t n, bool negative)
     {
-        const auto n = static_cast<std::uint32_t>(op.index);
-        const Ext power = wholePower(base.v, n, op.negative);
+        const Ext power = wholePower(base.v, n, negative);
         Ext slope = 0;
         if (base.v == 0) {
-            slope = op.negative ? None : (n == 1 ? base.d : 0);
+            slope = negative ? None : (n == 1 ? base.d : 0);
         } else if (base.d != 0) {
-            const std::uint32_t lowerExponent = op.negative ? n + 1 : n - 1;
+            const std::uint32_t lowerExponent = negative ? n + 1 : n - 1;
             Ext lower = 1;
             if (lowerExponent != 0)
-                lower = wholePower(base.v, lowerExponent, op.negative);
-            slope = (op.negative ? -Ext(n) : Ext(n)) * lower * base.d;
+                lower = wholePower(base.v, lowerExponent, negative);
+            slope = (negative ? -Ext(n) : Ext(n)) * lower * base.d;
         }
         return { power, slope };
+    }
+
+    [[gnu::always_inline]] inline Dual wholePowerDual(Dual base, const Op& op)
+    {
+        return wholePowerDual(base, static_cast<std::uint32_t>(op.index), op.negative);
     }
 
     [[gnu::always_inline]] inline void multiply(Dual& t, Dual operand)
@@ -85,6 +90,79 @@ namespace {
     {
         const Ext term = t.v / operand.v;
         t = { term, (t.d - term * operand.d) / operand.v };
+    }
+
+    using vector::Action;
+    using vector::Source;
+    using vector::VectorOp;
+
+    // The dual value of a lowered step's source for sample i: what the one-sample runner puts
+    // in F (or uses as the operand) by the steps the lowering joined.
+    [[gnu::always_inline]] inline Dual sourceDual(
+        const VectorOp& v, const Ext* const* nested, Ext x, std::size_t i)
+    {
+        switch (v.source) {
+        case Source::X:
+            return { x, 1 };
+        case Source::Const:
+            return { v.constant, 0 };
+        case Source::PowX2:
+            return wholePowerDual({ x, 1 }, 2, false);
+        case Source::PowX3:
+            return wholePowerDual({ x, 1 }, 3, false);
+        case Source::PowX:
+            return wholePowerDual({ x, 1 }, v.n, v.negative);
+        case Source::Slot:
+            return { nested[2 * v.nested][i], nested[2 * v.nested + 1][i] };
+        default: // SlotPow
+            return wholePowerDual(
+                { nested[2 * v.nested][i], nested[2 * v.nested + 1][i] }, v.n, v.negative);
+        }
+    }
+
+    // A scan of simple terms: each term its source, times a constant or not, added to the total.
+    [[gnu::always_inline]] inline Dual simpleScan(
+        const VectorOp* ops, std::size_t count, const Ext* const* nested, Ext x, std::size_t i)
+    {
+        Dual s;
+        for (std::size_t k = 0; k < count; ++k) {
+            const VectorOp& v = ops[k];
+            Dual t = sourceDual(v, nested, x, i);
+            if (v.action == Action::ConstMul) {
+                Dual product { v.constant, 0 };
+                multiply(product, t);
+                t = product;
+            }
+            s = { s.v + t.v, s.d + t.d };
+        }
+        return s;
+    }
+
+    // A scan that is one term: the term's steps, then the total +0 plus the term.
+    [[gnu::always_inline]] inline Dual termScan(
+        const VectorOp* ops, std::size_t count, const Ext* const* nested, Ext x, std::size_t i)
+    {
+        Dual t;
+        for (std::size_t k = 0; k < count; ++k) {
+            const VectorOp& v = ops[k];
+            const Dual value = sourceDual(v, nested, x, i);
+            switch (v.action) {
+            case Action::Set:
+                t = value;
+                break;
+            case Action::ConstMul:
+                t = { v.constant, 0 };
+                multiply(t, value);
+                break;
+            case Action::Mul:
+                multiply(t, value);
+                break;
+            default:
+                divide(t, value);
+            }
+        }
+        const Dual total;
+        return { total.v + t.v, total.d + t.d };
     }
 
     bool allFinite(const Ext* xs, int count)
@@ -125,6 +203,21 @@ DualBatch::DualBatch(const FormulaProgram& program, const std::vector<std::uint8
         }
         m_nested[s].assign(2 * groups, std::vector<Ext>(Piece));
     }
+    m_lowered.resize(program.scans.size());
+    m_shape.assign(program.scans.size(), Shape::Steps);
+    m_nestedPointers.resize(program.scans.size());
+    for (std::size_t s = 0; s < program.scans.size() && m_usable; ++s) {
+        if (!m_onX[s])
+            continue;
+        for (std::vector<Ext>& values : m_nested[s])
+            m_nestedPointers[s].push_back(values.data());
+        vector::VectorScan lowered = vector::LowerScan(program.scans[s], program);
+        if (lowered.isSimple)
+            m_shape[s] = Shape::SimpleTerms;
+        else if (lowered.oneTerm)
+            m_shape[s] = Shape::OneTerm;
+        m_lowered[s] = std::move(lowered.ops);
+    }
 }
 
 bool DualBatch::run(const Ext* xs, Ext* values, Ext* slopes, int count)
@@ -162,6 +255,20 @@ void DualBatch::runScan(std::int32_t index, const Ext* xs, int count, Ext* value
             runScan(op.scan, xs, count, nested[2 * group].data(), nested[2 * group + 1].data());
             ++group;
         }
+    }
+    if (m_shape[s] != Shape::Steps) {
+        const VectorOp* lowered = m_lowered[s].data();
+        const std::size_t size = m_lowered[s].size();
+        const Ext* const* pointers = m_nestedPointers[s].data();
+        for (int i = 0; i < count; ++i) {
+            const auto at = static_cast<std::size_t>(i);
+            const Dual result = m_shape[s] == Shape::SimpleTerms
+                ? simpleScan(lowered, size, pointers, xs[i], at)
+                : termScan(lowered, size, pointers, xs[i], at);
+            values[i] = result.v;
+            slopes[i] = result.d;
+        }
+        return;
     }
     for (int i = 0; i < count; ++i) {
         const Dual x { xs[i], 1 };

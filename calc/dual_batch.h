@@ -8,6 +8,7 @@
 
 #include "calc/ext.h"
 #include "calc/formula_program.h"
+#include "calc/vector_pass.h"
 
 #include <cstdint>
 #include <vector>
@@ -40,6 +41,12 @@ private:
     std::vector<Ext> m_fixedValue; // of each scan that does not depend on x
     // Of each scan, its groups' values and slopes over a piece: group k at [2k] and [2k + 1].
     std::vector<std::vector<std::vector<Ext>>> m_nested;
+    std::vector<std::vector<const Ext*>> m_nestedPointers;
+    // Of each scan: its steps as the plain batch runner lowers them, and which of its loops
+    // that kept in the processor applies (Steps: neither, every step as it is).
+    enum class Shape : std::uint8_t { Steps, SimpleTerms, OneTerm };
+    std::vector<std::vector<vector::VectorOp>> m_lowered;
+    std::vector<Shape> m_shape;
 };
 
 } // namespace velquor
