@@ -402,6 +402,11 @@ void DifferentiatedFormula::evaluate(const Ext* xs, Ext* values, Ext* slopes, st
         std::array<Ext, DualBatch::Piece> pieceSlopes;
         for (std::size_t first = 0; first < count; first += DualBatch::Piece) {
             const std::size_t n = std::min<std::size_t>(DualBatch::Piece, count - first);
+            if (values && slopes) {
+                if (!m_batch->run(xs + first, values + first, slopes + first, int(n)))
+                    evaluateOneByOne(xs + first, values + first, slopes + first, n);
+                continue;
+            }
             if (m_batch->run(xs + first, pieceValues.data(), pieceSlopes.data(), int(n))) {
                 if (values)
                     std::copy_n(pieceValues.begin(), n, values + first);
