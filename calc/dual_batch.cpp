@@ -114,9 +114,12 @@ namespace {
             return wholePowerDual({ x, 1 }, v.n, v.negative);
         case Source::Slot:
             return { nested[2 * v.nested][i], nested[2 * v.nested + 1][i] };
-        default: // SlotPow
-            return wholePowerDual(
-                { nested[2 * v.nested][i], nested[2 * v.nested + 1][i] }, v.n, v.negative);
+        default: { // SlotPow; the square, the commonest, with its steps unrolled
+            const Dual base { nested[2 * v.nested][i], nested[2 * v.nested + 1][i] };
+            if (v.n == 2 && !v.negative)
+                return wholePowerDual(base, 2, false);
+            return wholePowerDual(base, v.n, v.negative);
+        }
         }
     }
 
