@@ -188,6 +188,8 @@ DualBatch::DualBatch(const FormulaProgram& program, const std::vector<std::uint8
         m_usable = false;
         return;
     }
+    std::size_t totalGroups = 0;
+    m_groups.assign(program.scans.size(), 0);
     for (std::size_t s = 0; s < program.scans.size(); ++s) {
         const Scan& scan = program.scans[s];
         if (!m_onX[s]) {
@@ -204,16 +206,18 @@ DualBatch::DualBatch(const FormulaProgram& program, const std::vector<std::uint8
             if (op.code == OpCode::Group)
                 ++groups;
         }
-        m_nested[s].assign(2 * groups, std::vector<Ext>(Piece));
+        m_groups[s] = groups;
+        totalGroups += groups;
     }
+    // Each group holds two arrays of a piece: a program of very many stays sample by sample.
+    if (totalGroups > MaxGroups)
+        m_usable = false;
     m_lowered.resize(program.scans.size());
     m_shape.assign(program.scans.size(), Shape::Steps);
     m_nestedPointers.resize(program.scans.size());
     for (std::size_t s = 0; s < program.scans.size() && m_usable; ++s) {
         if (!m_onX[s])
             continue;
-        for (std::vector<Ext>& values : m_nested[s])
-            m_nestedPointers[s].push_back(values.data());
         vector::VectorScan lowered = vector::LowerScan(program.scans[s], program);
         if (lowered.isSimple)
             m_shape[s] = Shape::SimpleTerms;
@@ -227,6 +231,14 @@ bool DualBatch::run(const Ext* xs, Ext* values, Ext* slopes, int count)
 {
     if (!m_usable || count > Piece || !allFinite(xs, count))
         return false;
+    if (!m_allocated) { // on first use: the one-sample users never need the arrays
+        for (std::size_t s = 0; s < m_groups.size(); ++s) {
+            m_nested[s].assign(2 * m_groups[s], std::vector<Ext>(Piece));
+            for (std::vector<Ext>& array : m_nested[s])
+                m_nestedPointers[s].push_back(array.data());
+        }
+        m_allocated = true;
+    }
     fpu::clearFlags();
     runScan(0, xs, count, values, slopes);
     if (fpu::faultFlagRaised())

@@ -20,6 +20,8 @@ class DualBatch
 public:
     // Samples per piece: the nested values of a piece stay in the cache.
     static constexpr int Piece = 256;
+    // Groups (two arrays of a piece each) a program may have to run here.
+    static constexpr std::size_t MaxGroups = 256;
 
     // onX: of each scan, whether it depends on x (see DifferentiatedFormula).
     DualBatch(const FormulaProgram& program, const std::vector<std::uint8_t>& onX);
@@ -42,6 +44,8 @@ private:
     // Of each scan, its groups' values and slopes over a piece: group k at [2k] and [2k + 1].
     std::vector<std::vector<std::vector<Ext>>> m_nested;
     std::vector<std::vector<const Ext*>> m_nestedPointers;
+    std::vector<std::size_t> m_groups; // of each scan that depends on x
+    bool m_allocated = false;
     // Of each scan: its steps as the plain batch runner lowers them, and which of its loops
     // that kept in the processor applies (Steps: neither, every step as it is).
     enum class Shape : std::uint8_t { Steps, SimpleTerms, OneTerm };
