@@ -76,6 +76,25 @@ void valuesWithDerivatives(benchmark::State& state)
     perSample(state);
 }
 
+// The baseline of the batch form: the values with their derivatives one sample at a time, as
+// the batch form was before it ran whole batches (and still runs where it cannot).
+void valuesWithDerivativesOneByOne(benchmark::State& state)
+{
+    DifferentiatedFormula formula(request(int(state.range(0))));
+    const std::vector<Ext> xs = sampleXs();
+    std::vector<Ext> values(xs.size());
+    std::vector<Ext> slopes(xs.size());
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < xs.size(); ++i) {
+            const ValueAndSlope one = formula.evaluate(xs[i]);
+            values[i] = one.value;
+            slopes[i] = one.hasSlope ? one.slope : 0;
+        }
+        benchmark::DoNotOptimize(slopes.data());
+    }
+    perSample(state);
+}
+
 // Argument: the slot of a function graph of the reference document (0 to 19); the integral and
 // the area with the x axis over the visible range, as the integral dialog opens.
 void integrateReferenceGraph(benchmark::State& state)
@@ -98,6 +117,7 @@ void integrateReferenceGraph(benchmark::State& state)
 
 BENCHMARK(valuesInBatches)->DenseRange(0, 7);
 BENCHMARK(valuesWithDerivatives)->DenseRange(0, 7);
+BENCHMARK(valuesWithDerivativesOneByOne)->DenseRange(0, 7);
 BENCHMARK(integrateReferenceGraph)->DenseRange(0, 19)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -2,11 +2,14 @@
 
 #include "calc/builtin_derivatives.h"
 #include "calc/builtin_functions.h"
+#include "calc/dual_batch.h"
 #include "calc/evaluate.h"
 #include "calc/ext_math.h"
 #include "calc/formula_ops.h"
 #include "calc/formula_program.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -363,6 +366,9 @@ DifferentiatedFormula::DifferentiatedFormula(const EvaluationRequest& request)
         Dependence dependence = findDependence(*m_program);
         m_dependsOnX = std::move(dependence.onX);
         m_draws = std::move(dependence.draws);
+        m_batch = std::make_unique<DualBatch>(*m_program, m_dependsOnX);
+        if (!m_batch->usable())
+            m_batch.reset();
     }
 }
 
@@ -390,6 +396,34 @@ ValueAndSlope DifferentiatedFormula::evaluate(Ext x)
 }
 
 void DifferentiatedFormula::evaluate(const Ext* xs, Ext* values, Ext* slopes, std::size_t count)
+{
+    if (m_batch) {
+        std::array<Ext, DualBatch::Piece> pieceValues;
+        std::array<Ext, DualBatch::Piece> pieceSlopes;
+        for (std::size_t first = 0; first < count; first += DualBatch::Piece) {
+            const std::size_t n = std::min<std::size_t>(DualBatch::Piece, count - first);
+            if (values && slopes) {
+                if (!m_batch->run(xs + first, values + first, slopes + first, int(n)))
+                    evaluateOneByOne(xs + first, values + first, slopes + first, n);
+                continue;
+            }
+            if (m_batch->run(xs + first, pieceValues.data(), pieceSlopes.data(), int(n))) {
+                if (values)
+                    std::copy_n(pieceValues.begin(), n, values + first);
+                if (slopes)
+                    std::copy_n(pieceSlopes.begin(), n, slopes + first);
+            } else {
+                evaluateOneByOne(xs + first, values ? values + first : nullptr,
+                    slopes ? slopes + first : nullptr, n);
+            }
+        }
+        return;
+    }
+    evaluateOneByOne(xs, values, slopes, count);
+}
+
+void DifferentiatedFormula::evaluateOneByOne(
+    const Ext* xs, Ext* values, Ext* slopes, std::size_t count)
 {
     for (std::size_t i = 0; i < count; ++i) {
         const ValueAndSlope result = evaluate(xs[i]);

@@ -10,6 +10,7 @@
 
 namespace velquor {
 
+class DualBatch;
 struct FormulaProgram;
 
 // A value of a formula with its derivative dy/dx.
@@ -46,7 +47,8 @@ public:
     ValueAndSlope evaluate(Ext x);
 
     // values[i], slopes[i] for xs[i], i = 0 .. count - 1, in order; a slope without value is
-    // NaN. Either output may be null.
+    // NaN. Either output may be null. Bit-identical to evaluate(x) sample by sample; programs
+    // of arithmetic and groups run a batch at a time (calc/dual_batch.h).
     void evaluate(const Ext* xs, Ext* values, Ext* slopes, std::size_t count);
 
     // The work of one evaluation in the budget's units, as CompiledFormula::sampleWork.
@@ -55,14 +57,20 @@ public:
     // False when the formula is left to the literal scan: evaluate() then gives no slope.
     bool isCompiled() const { return m_program != nullptr; }
 
+    // True when the batch form runs a batch at a time (where no flag is raised).
+    bool runsInBatches() const { return m_batch != nullptr; }
+
 private:
     struct Runner;
+
+    void evaluateOneByOne(const Ext* xs, Ext* values, Ext* slopes, std::size_t count);
 
     EvaluationRequest m_request;
     std::unique_ptr<FormulaProgram> m_program;
     // Of each scan: depends on x (or draws random numbers); applies "random".
     std::vector<std::uint8_t> m_dependsOnX;
     std::vector<std::uint8_t> m_draws;
+    std::unique_ptr<DualBatch> m_batch; // null when the program has steps it cannot take
     std::uint64_t m_lastWork = 0;
 };
 

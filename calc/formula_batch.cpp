@@ -17,6 +17,7 @@
 #include "calc/compiled_formula.h"
 #include "calc/formula_ops.h"
 #include "calc/formula_program.h"
+#include "calc/fpu_flags.h"
 #include "calc/vector_pass.h"
 
 #include <algorithm>
@@ -30,30 +31,9 @@ namespace {
 
     using Level = CompiledFormula::Level;
 
-#if defined(__x86_64__) || defined(__i386__)
-    // Extended values are computed by the x87 unit, whose status word keeps the flags.
-    constexpr bool CanWatchFlags = true;
-    // The memory clobbers keep the pass's loads after the clearing and its stores before the
-    // reading.
-    inline void clearFlags()
-    {
-        asm volatile("fnclex" ::: "memory");
-    }
-    inline bool faultFlagRaised()
-    {
-        std::uint16_t status = 0;
-        asm volatile("fnstsw %0" : "=a"(status)::"memory");
-        constexpr std::uint16_t Invalid = 0x01, ZeroDivide = 0x04, Overflow = 0x08;
-        return (status & (Invalid | ZeroDivide | Overflow)) != 0;
-    }
-#else
-    constexpr bool CanWatchFlags = false;
-    inline void clearFlags() { }
-    inline bool faultFlagRaised()
-    {
-        return true;
-    }
-#endif
+    using fpu::CanWatchFlags;
+    using fpu::clearFlags;
+    using fpu::faultFlagRaised;
 
     // True when every value is finite, read from the exponent bits: the flags say nothing
     // about operands that are infinite or NaN already.

@@ -232,10 +232,10 @@ int printIntegral(const EvaluationRequest& request, Ext from, Ext to)
 void printDerivatives(const EvaluationRequest& request, const std::vector<Ext>& xs)
 {
     velquor::DifferentiatedFormula formula(request);
-    for (const Ext x : xs) {
-        const velquor::ValueAndSlope result = formula.evaluate(x);
-        printValue(result.hasSlope ? result.slope : velquor::NoValue);
-    }
+    std::vector<Ext> slopes(xs.size());
+    formula.evaluate(xs.data(), nullptr, slopes.data(), xs.size()); // many X run in batches
+    for (const Ext slope : slopes)
+        printValue(std::isnan(slope) ? velquor::NoValue : slope);
 }
 
 constexpr const char* OneAnalysis

@@ -96,6 +96,44 @@ namespace {
         }
     }
 
+    // The batch pass against the one-sample runner over batches of several pieces: ordinary
+    // points first (the pass takes them), then the generator's special samples (which send
+    // their piece to the one-sample runner).
+    TEST(DifferentiatedFormula, BatchPassGivesTheOneSampleSlopesBitForBit)
+    {
+        test::FormulaGenerator generator(20261211);
+        int batched = 0;
+        for (int i = 0; i < 3000; ++i) {
+            EvaluationRequest r;
+            r.formula = generator.sentence(generator.below(3));
+            r.a = generator.chance(3) ? 3 : -0.5L;
+            r.b = generator.chance(5) ? 0 : 0.5L;
+            DifferentiatedFormula differentiated(r);
+            batched += differentiated.runsInBatches() ? 1 : 0;
+            std::vector<Ext> xs;
+            for (int k = 0; k < 300; ++k)
+                xs.push_back(-5 + 10 * Ext(k) / 255);
+            for (const Ext x : generator.samples())
+                xs.push_back(x);
+            std::vector<Ext> values(xs.size());
+            std::vector<Ext> slopes(xs.size());
+            setRandomSeed(99);
+            differentiated.evaluate(xs.data(), values.data(), slopes.data(), xs.size());
+            setRandomSeed(99);
+            for (std::size_t k = 0; k < xs.size(); ++k) {
+                const ValueAndSlope one = differentiated.evaluate(xs[k]);
+                const std::string where = "case " + std::to_string(i) + " \"" + r.formula
+                    + "\" x=" + std::to_string(double(xs[k]));
+                ASSERT_TRUE(sameBits(values[k], one.value)) << where;
+                ASSERT_EQ(std::isnan(slopes[k]), !one.hasSlope) << where;
+                if (one.hasSlope) {
+                    ASSERT_TRUE(sameBits(slopes[k], one.slope)) << where;
+                }
+            }
+        }
+        EXPECT_GT(batched, 1000); // the pass is reached, not only its fallback
+    }
+
     struct ClosedForm
     {
         const char* formula;
