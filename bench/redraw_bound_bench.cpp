@@ -3,6 +3,7 @@
 // the curve once it has done CurveWorkBudget, beside the same drawer without a bound, which
 // evaluates every sample to its end. One iteration each: the unbounded one takes seconds.
 
+#include "blank_surface.h"
 #include "document/document.h"
 #include "render/curve_drawers.h"
 #include "render/draw_context.h"
@@ -16,30 +17,10 @@ namespace {
 
 using namespace velquor;
 
-class BlankSurface final : public Surface, public Canvas
-{
-public:
-    Canvas& canvas() override { return *this; }
-    void present() override { }
-    int width() const override { return 445; }
-    int height() const override { return 364; }
-    void setPenColor(Color) override { }
-    void setPenWidth(int) override { }
-    void setBrushColor(Color) override { }
-    void setFontColor(Color) override { }
-    void fillRect(int, int, int, int) override { }
-    void moveTo(int, int) override { }
-    void lineTo(int, int) override { }
-    void textOut(int, int, std::string_view) override { }
-    void release() override { }
-};
-
 // kind 0: function graph, 1: parameter curve (both formulas long), 2: polar curve.
 std::unique_ptr<Document> longFormulaDocument(int kind)
 {
-    std::string formula = "x";
-    while (formula.size() + 2 <= 1'000'000)
-        formula += "+x";
+    const std::string formula = bench::longSumFormula();
     auto document = std::make_unique<Document>();
     document->CX = 222;
     document->CY = 182;
@@ -60,7 +41,7 @@ std::unique_ptr<Document> longFormulaDocument(int kind)
 void longFormulaBoundedRedraw(benchmark::State& state)
 {
     auto document = longFormulaDocument(int(state.range(0)));
-    BlankSurface surface;
+    bench::BlankSurface surface;
     PlotView view(*document, surface);
     for (auto _ : state) {
         document->entry(0).visible = -1; // hidden by the previous redraw
@@ -71,7 +52,7 @@ void longFormulaBoundedRedraw(benchmark::State& state)
 void longFormulaUnboundedDrawer(benchmark::State& state)
 {
     auto document = longFormulaDocument(int(state.range(0)));
-    BlankSurface surface;
+    bench::BlankSurface surface;
     const DrawContext context { *document, surface };
     const GraphEntry entry = document->entry(0);
     for (auto _ : state) {
@@ -92,4 +73,7 @@ void longFormulaUnboundedDrawer(benchmark::State& state)
 } // namespace
 
 BENCHMARK(longFormulaBoundedRedraw)->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(longFormulaUnboundedDrawer)->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(longFormulaUnboundedDrawer)
+    ->DenseRange(0, 2)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);

@@ -9,6 +9,7 @@
 // cost before: each curve's request copied the whole table of callable formulas and was copied
 // again into the compiled formula, before any sample was charged.
 
+#include "blank_surface.h"
 #include "calc/compiled_formula.h"
 #include "document/document.h"
 #include "document/gdt_loader.h"
@@ -43,30 +44,10 @@ void gdtSplitIntoLines(benchmark::State& state)
         benchmark::DoNotOptimize(decodeGdtLines(lineFeeds()).size());
 }
 
-class BlankSurface final : public Surface, public Canvas
-{
-public:
-    Canvas& canvas() override { return *this; }
-    void present() override { }
-    int width() const override { return 445; }
-    int height() const override { return 364; }
-    void setPenColor(Color) override { }
-    void setPenWidth(int) override { }
-    void setBrushColor(Color) override { }
-    void setFontColor(Color) override { }
-    void fillRect(int, int, int, int) override { }
-    void moveTo(int, int) override { }
-    void lineTo(int, int) override { }
-    void textOut(int, int, std::string_view) override { }
-    void release() override { }
-};
-
 // N graphs "x+x+...+x" of 10^6 characters; with 3, each calls the one before it.
 std::unique_ptr<Document> longGraphs(int count)
 {
-    std::string formula = "x";
-    while (formula.size() + 2 <= 1'000'000)
-        formula += "+x";
+    const std::string formula = bench::longSumFormula();
     auto document = std::make_unique<Document>();
     document->CX = 222;
     document->CY = 182;
@@ -85,7 +66,7 @@ std::unique_ptr<Document> longGraphs(int count)
 void longGraphsRedraw(benchmark::State& state)
 {
     auto document = longGraphs(int(state.range(0)));
-    BlankSurface surface;
+    bench::BlankSurface surface;
     PlotView view(*document, surface);
     for (auto _ : state) {
         for (int slot = 0; slot < document->graphCount(); ++slot)

@@ -2,6 +2,7 @@
 
 #include "calc/builtin_derivatives.h"
 #include "calc/builtin_functions.h"
+#include "calc/dual.h"
 #include "calc/dual_batch.h"
 #include "calc/evaluate.h"
 #include "calc/ext_math.h"
@@ -17,14 +18,6 @@ namespace velquor {
 namespace {
 
     constexpr Ext None = std::numeric_limits<Ext>::quiet_NaN();
-
-    // A value and its derivative; a NaN derivative has no value, and stays NaN through every
-    // later step that uses it.
-    struct Dual
-    {
-        Ext v = 0;
-        Ext d = 0;
-    };
 
     struct DualRegisters
     {
@@ -169,7 +162,7 @@ struct DifferentiatedFormula::Runner
         const Ext term = r.T.v * operand.v;
         if (!std::isfinite(term))
             return fault(r, result);
-        r.T = { term, r.T.d * operand.v + r.T.v * operand.d };
+        r.T = { term, productSlope(r.T, operand) };
         return true;
     }
 
@@ -180,7 +173,7 @@ struct DifferentiatedFormula::Runner
         const Ext term = r.T.v / operand.v;
         if (!std::isfinite(term))
             return fault(r, result);
-        r.T = { term, (r.T.d - term * operand.d) / operand.v };
+        r.T = { term, quotientSlope(r.T, term, operand) };
         return true;
     }
 
@@ -199,20 +192,13 @@ struct DifferentiatedFormula::Runner
         Ext power = 0;
         if (compiled::wholePowerRule(base.v, n, op.negative, power) != Outcome::Value)
             return fault(r, result);
-        Ext slope = 0;
-        if (base.v == 0) {
-            slope = op.negative ? None : (n == 1 ? base.d : 0);
-        } else if (base.d != 0) {
-            // n base^(n-1) (or -n base^(-n-1)) by its own squarings rounds less than n power /
-            // base; that quotient only where the lower power leaves the range.
-            const std::uint32_t lowerExponent = op.negative ? n + 1 : n - 1;
-            Ext lower = 1;
-            if (lowerExponent != 0
-                && compiled::wholePowerRule(base.v, lowerExponent, op.negative, lower)
-                    != Outcome::Value)
-                lower = power / base.v;
-            slope = (op.negative ? -Ext(n) : Ext(n)) * lower * base.d;
-        }
+        // Where the lower power leaves the range, n power / base instead.
+        const Ext slope = wholePowerSlope(base, n, op.negative, [&](std::uint32_t exponent) {
+            Ext lower = 0;
+            return compiled::wholePowerRule(base.v, exponent, op.negative, lower) == Outcome::Value
+                ? lower
+                : power / base.v;
+        });
         r.F = { power, slope };
         return true;
     }

@@ -1,5 +1,6 @@
 #include "calc/dual_batch.h"
 
+#include "calc/dual.h"
 #include "calc/formula_ops.h"
 #include "calc/fpu_flags.h"
 #include "calc/vector_pass.h"
@@ -13,12 +14,6 @@ namespace velquor {
 namespace {
 
     constexpr Ext None = std::numeric_limits<Ext>::quiet_NaN();
-
-    struct Dual
-    {
-        Ext v = 0;
-        Ext d = 0;
-    };
 
     // The steps this pass takes; the others (functions, bars, calls, general powers, early
     // ends) are the one-sample runner's.
@@ -61,18 +56,9 @@ namespace {
     // DifferentiatedFormula's whole power: the slope n base^(n-1) by its own squarings.
     [[gnu::always_inline]] inline Dual wholePowerDual(Dual base, std::uint32_t n, bool negative)
     {
-        const Ext power = wholePower(base.v, n, negative);
-        Ext slope = 0;
-        if (base.v == 0) {
-            slope = negative ? None : (n == 1 ? base.d : 0);
-        } else if (base.d != 0) {
-            const std::uint32_t lowerExponent = negative ? n + 1 : n - 1;
-            Ext lower = 1;
-            if (lowerExponent != 0)
-                lower = wholePower(base.v, lowerExponent, negative);
-            slope = (negative ? -Ext(n) : Ext(n)) * lower * base.d;
-        }
-        return { power, slope };
+        return { wholePower(base.v, n, negative),
+            wholePowerSlope(base, n, negative,
+                [&](std::uint32_t exponent) { return wholePower(base.v, exponent, negative); }) };
     }
 
     [[gnu::always_inline]] inline Dual wholePowerDual(Dual base, const Op& op)
@@ -82,14 +68,13 @@ namespace {
 
     [[gnu::always_inline]] inline void multiply(Dual& t, Dual operand)
     {
-        const Ext term = t.v * operand.v;
-        t = { term, t.d * operand.v + t.v * operand.d };
+        t = { t.v * operand.v, productSlope(t, operand) };
     }
 
     [[gnu::always_inline]] inline void divide(Dual& t, Dual operand)
     {
-        const Ext term = t.v / operand.v;
-        t = { term, (t.d - term * operand.d) / operand.v };
+        const Ext quotient = t.v / operand.v;
+        t = { quotient, quotientSlope(t, quotient, operand) };
     }
 
     using vector::Action;

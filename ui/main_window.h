@@ -197,6 +197,8 @@ private:
     void updateCoordinates(int x, int y);
     void relayout();
     void installPlotHandlers();
+    // After the document was replaced by a load: draws it afresh and lists its entries.
+    void showReplacedDocument();
     void setUpSession(); // the recovery copy and the recent files
     void connectDocumentChanges();
     // A load or save of path succeeded.

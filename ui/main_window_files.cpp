@@ -71,6 +71,15 @@ void MainWindow::loadDocument(const QString& path)
         QCoreApplication::processEvents(
             QEventLoop::ExcludeUserInputEvents | QEventLoop::X11ExcludeTimers);
     });
+    showReplacedDocument();
+    loaded = true;
+    fileOpenedOrSaved(path);
+    if (!result.warning.empty())
+        m_dialogs.showError(errorBoxText(QString::fromStdString(result.warning)));
+}
+
+void MainWindow::showReplacedDocument()
+{
     m_plotView.forgetSamples();
     // The list follows the table even when the redraw fails on a setting of the file, so it
     // never lists the entries of the document that was replaced.
@@ -81,10 +90,6 @@ void MainWindow::loadDocument(const QString& path)
         throw;
     }
     m_graphList->rebuild();
-    loaded = true;
-    fileOpenedOrSaved(path);
-    if (!result.warning.empty())
-        m_dialogs.showError(errorBoxText(QString::fromStdString(result.warning)));
 }
 
 void MainWindow::saveDocument()

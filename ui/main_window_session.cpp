@@ -128,14 +128,7 @@ void MainWindow::restoreRecoveredDocument(const std::string& bytes, const QStrin
         throw;
     }
     m_document.setHooks(hooks);
-    m_plotView.forgetSamples();
-    try {
-        RedrawPlot();
-    } catch (...) {
-        m_graphList->rebuild();
-        throw;
-    }
-    m_graphList->rebuild();
+    showReplacedDocument();
     // Changed: the user decides where to save it, and the question asks before it is lost.
     resetHistory();
     m_undoStack->resetClean();
